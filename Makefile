@@ -1,0 +1,25 @@
+# make run: installs what is missing, builds, and opens the New User window.
+# make test: installs what is missing, builds, and runs every test.
+
+BUILD_DIR ?= build
+JOBS ?= $(shell nproc)
+
+.PHONY: all deps build run test clean
+
+all: build
+
+deps:
+	scripts/install-deps
+
+build: deps
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_DIR) --parallel $(JOBS)
+
+run: build
+	$(BUILD_DIR)/app/newuser
+
+test: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure --timeout 120
+
+clean:
+	rm -rf $(BUILD_DIR)

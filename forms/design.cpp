@@ -1,0 +1,53 @@
+#include "forms/design.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
+#include <QScreen>
+
+namespace design {
+
+QFont windowFont()
+{
+    // The design was laid out with the 8-point MS Sans Serif; Liberation Sans
+    // runs wider and takes the same room at 7.5 points.
+#ifdef Q_OS_WIN
+    QFont font(QStringLiteral("Microsoft Sans Serif"));
+    font.setPointSizeF(8);
+#else
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSizeF(7.5);
+#endif
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+void setUpWindow(QWidget& window)
+{
+    window.setWindowFlags(window.windowFlags() | Qt::MSWindowsFixedSizeDialogHint |
+                          Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint);
+    window.setWindowFlag(Qt::WindowMinMaxButtonsHint, false);
+    window.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    window.setFixedSize(window.size());
+    window.setWindowIcon(QIcon(QPixmap(QStringLiteral(":/images/program.xpm"))));
+    window.setFont(windowFont());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        window.move(screen->availableGeometry().center() - window.rect().center());
+    }
+}
+
+QString trimBlanks(const QString& text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ') {
+        ++first;
+    }
+    while (last > first && text.at(last - 1) == u' ') {
+        --last;
+    }
+    return text.mid(first, last - first);
+}
+
+} // namespace design
