@@ -2,6 +2,7 @@
 
 #include "admin/mdlDiskQuota.h"
 #include "forms/design.h"
+#include "forms/frmQuotaEntry.h"
 #include "platform/messagebox.h"
 #include "platform/qt/keyboard.h"
 #include "ui_frmNewUser.h"
@@ -39,6 +40,11 @@ void frmNewUser::cmdCreate_Click()
         return;
     }
     ClearInput();
+
+    // A fresh window for every account, so each showing starts from its design.
+    frmQuotaEntry quotaEntry;
+    quotaEntry.setUser(QString::fromStdU16String(userName));
+    quotaEntry.exec();
 }
 
 void frmNewUser::cmdClose_Click()

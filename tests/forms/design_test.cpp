@@ -2,6 +2,7 @@
 // geometry with the font the windows use.
 
 #include "forms/frmNewUser.h"
+#include "forms/frmQuotaEntry.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -44,13 +45,24 @@ void expectNothingClipped(QWidget& window)
         EXPECT_LE(needed.height(), button->height()) << qPrintable(button->objectName());
     }
     for (QLineEdit* box : window.findChildren<QLineEdit*>()) {
-        EXPECT_LE(box->fontMetrics().height() + 4, box->height()) << qPrintable(box->objectName());
+        // The frame and the text margins take two pixels on each side.
+        const QSize text(box->fontMetrics().horizontalAdvance(box->text()),
+                         box->fontMetrics().height());
+        EXPECT_LE(text.width() + 8, box->width()) << qPrintable(box->objectName());
+        EXPECT_LE(text.height() + 4, box->height()) << qPrintable(box->objectName());
     }
 }
 
 TEST(DesignTest, NewUserWindowClipsNoCaption)
 {
     frmNewUser window;
+    expectNothingClipped(window);
+}
+
+TEST(DesignTest, QuotaEntryWindowClipsNoCaption)
+{
+    frmQuotaEntry window;
+    window.setUser(QString(20, u'W')); // the longest user name, in wide letters
     expectNothingClipped(window);
 }
 

@@ -1,12 +1,16 @@
 #include "forms/frmNewUser.h"
 #include "platform/emulated/machine.h"
+#include "tests/support/modal.h"
 #include "tests/support/recorded_messages.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
@@ -51,6 +55,19 @@ protected:
     }
 
     void pressCreate() const { QTest::mouseClick(createButton(), Qt::LeftButton); }
+
+    // Closes the quota window that a successful Create opens, and tells
+    // the user it was opened for.
+    static std::shared_ptr<QString> cancelQuotaEntry()
+    {
+        auto user = std::make_shared<QString>();
+        testsupport::whenModalShown([user](QWidget& modal) {
+            *user = modal.findChild<QLabel*>(QStringLiteral("lblUser"))->text();
+            QTest::mouseClick(modal.findChild<QPushButton*>(QStringLiteral("cmdCancel")),
+                              Qt::LeftButton);
+        });
+        return user;
+    }
 
     static QString here() { return Machine::instance().name(); }
 
@@ -147,7 +164,9 @@ TEST_F(NewUserWindowTest, CreatesTheAccountFromTrimmedInputAndClearsThreeBoxes)
 {
     fill(QStringLiteral(" bea "), QStringLiteral("pw "), QStringLiteral(" pw"),
          QStringLiteral(" localhost"));
+    const auto quotaUser = cancelQuotaEntry();
     pressCreate();
+    EXPECT_EQ(*quotaUser, QStringLiteral("bea"));
 
     EXPECT_TRUE(shownMessages().empty());
     EXPECT_TRUE(Machine::instance().isPassword(QStringLiteral("bea"), QStringLiteral("pw")));
@@ -196,8 +215,86 @@ TEST_F(NewUserWindowTest, EnterOnAFocusedButtonPressesIt)
 {
     fill(QStringLiteral("eve"), QString(), QString(), QStringLiteral("localhost"));
     createButton()->setFocus();
+    const auto quotaUser = cancelQuotaEntry();
     QTest::keyClick(createButton(), Qt::Key_Return);
+    EXPECT_EQ(*quotaUser, QStringLiteral("eve"));
     EXPECT_NE(Machine::instance().findAccount(QStringLiteral("eve")), nullptr);
+}
+
+TEST_F(NewUserWindowTest, EveryAccountGetsItsQuotaWindowInItsDesignState)
+{
+    // The first showing is used and cancelled; the second must not show it.
+    fill(QStringLiteral("fay"), QString(), QString(), QStringLiteral("localhost"));
+    testsupport::whenModalShown([](QWidget& modal) {
+        EXPECT_EQ(modal.windowModality(), Qt::ApplicationModal);
+        EXPECT_EQ(modal.parentWidget(), nullptr);
+        QTest::mouseClick(modal.findChild<QRadioButton*>(QStringLiteral("optLimitYes")),
+                          Qt::LeftButton);
+        modal.close();
+    });
+    pressCreate();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    QTest::keyClicks(box("txtUserID"), QStringLiteral("gus"));
+    testsupport::whenModalShown([](QWidget& modal) {
+        EXPECT_FALSE(modal.findChild<QRadioButton*>(QStringLiteral("optLimitYes"))->isChecked());
+        EXPECT_EQ(modal.findChild<QComboBox*>(QStringLiteral("cmbL1"))->count(), 0);
+        EXPECT_EQ(modal.findChild<QLineEdit*>(QStringLiteral("txtLval1"))->text(),
+                  QStringLiteral("No Limit"));
+        EXPECT_EQ(modal.findChild<QLabel*>(QStringLiteral("lblUser"))->text(),
+                  QStringLiteral("gus"));
+        QTest::mouseClick(modal.findChild<QPushButton*>(QStringLiteral("cmdCancel")),
+                          Qt::LeftButton);
+    });
+    pressCreate();
+    EXPECT_TRUE(Machine::instance().volume(u'D')->entries.empty());
+    EXPECT_TRUE(window->findChildren<QDialog*>().isEmpty());
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), 1) << "each quota window is discarded";
+}
+
+TEST_F(NewUserWindowTest, FromTheFirstKeystrokeToTheAppliedQuota)
+{
+    QTest::keyClicks(box("txtUserID"), QStringLiteral("hal"));
+    QTest::keyClick(box("txtUserID"), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("s3cret"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("s3cret"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QTest::keyClicks(QApplication::focusWidget(), here());
+    ASSERT_EQ(QApplication::focusWidget(), box("txtServer"));
+
+    testsupport::whenModalShown([](QWidget& modal) {
+        QTest::mouseClick(modal.findChild<QRadioButton*>(QStringLiteral("optLimitYes")),
+                          Qt::LeftButton);
+        for (const auto& [name, value] : {std::pair{"txtLval1", "500"}, {"txtLval2", "400"}}) {
+            QLineEdit* valueBox = modal.findChild<QLineEdit*>(QString::fromLatin1(name));
+            valueBox->setFocus();
+            valueBox->selectAll();
+            QTest::keyClicks(valueBox, QString::fromLatin1(value));
+        }
+        QPushButton* ok = modal.findChild<QPushButton*>(QStringLiteral("cmdOK"));
+        ok->setFocus();
+        QTest::keyClick(ok, Qt::Key_Return);
+    });
+    QTest::keyClick(box("txtServer"), Qt::Key_R, Qt::AltModifier); // to Create, ambiguous
+    ASSERT_EQ(QApplication::focusWidget(), createButton());
+    QTest::keyClick(createButton(), Qt::Key_Space);
+
+    EXPECT_TRUE(shownMessages().empty());
+    EXPECT_TRUE(Machine::instance().isPassword(QStringLiteral("hal"), QStringLiteral("s3cret")));
+    const emulated::Volume& drive = *Machine::instance().volume(u'D');
+    ASSERT_EQ(drive.entries.count(QStringLiteral("hal")), 1u);
+    EXPECT_EQ(drive.entries.at(QStringLiteral("hal")).limit, 500 * 1048576.0);
+    EXPECT_EQ(drive.entries.at(QStringLiteral("hal")).threshold, 400 * 1048576.0);
+    EXPECT_TRUE(drive.logsThreshold);
+
+    // Ready for the next account at once.
+    EXPECT_EQ(box("txtServer")->text(), here());
+    QTest::keyClicks(box("txtUserID"), QStringLiteral("ida"));
+    EXPECT_TRUE(createButton()->isEnabled());
 }
 
 TEST_F(NewUserWindowTest, AccessKeysMoveTheFocusAndPressNoSharedButton)

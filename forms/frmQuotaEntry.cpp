@@ -1,0 +1,160 @@
+#include "forms/frmQuotaEntry.h"
+
+#include "admin/mdlDiskQuota.h"
+#include "forms/design.h"
+#include "platform/messagebox.h"
+#include "platform/qt/keyboard.h"
+#include "ui_frmQuotaEntry.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <algorithm>
+#include <limits>
+
+using design::trimBlanks;
+
+namespace {
+
+void showInformation(std::u16string_view text)
+{
+    platform::MsgBox(text, platform::MessageStyle::Information, mdlDiskQuota::kMessageTitle);
+}
+
+void setBackColour(QWidget& control, const QColor& colour)
+{
+    QPalette palette = control.palette();
+    palette.setColor(QPalette::Base, colour);
+    palette.setColor(QPalette::Button, colour);
+    control.setPalette(palette);
+}
+
+} // namespace
+
+frmQuotaEntry::frmQuotaEntry(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::frmQuotaEntry>())
+{
+    ui->setupUi(this);
+    design::setUpWindow(*this);
+    setBackColour(*ui->txtLval1, Qt::white);
+    setBackColour(*ui->txtDL, Qt::white);
+
+    QFont smallFont = font();
+    smallFont.setFamilies({QStringLiteral("Small Fonts"), smallFont.family()});
+    smallFont.setPointSizeF(6.75);
+    smallFont.setWeight(QFont::Normal);
+    ui->Label1_4->setFont(smallFont);
+
+    connect(ui->cmdOK, &QPushButton::clicked, this, &frmQuotaEntry::cmdOK_Click);
+    connect(ui->cmdCancel, &QPushButton::clicked, this, &frmQuotaEntry::cmdCancel_Click);
+    connect(ui->optLmitNo, &QRadioButton::clicked, this, &frmQuotaEntry::optLmitNo_Click);
+    connect(ui->optLimitYes, &QRadioButton::clicked, this, &frmQuotaEntry::optLimitYes_Click);
+    platform::onKeyPress(ui->txtLval1, &frmQuotaEntry::txtLval_KeyPress);
+    platform::onKeyPress(ui->txtLval2, &frmQuotaEntry::txtLval_KeyPress);
+}
+
+frmQuotaEntry::~frmQuotaEntry() = default;
+
+void frmQuotaEntry::setUser(const QString& userName)
+{
+    ui->lblUser->setText(userName);
+}
+
+void frmQuotaEntry::keyPressEvent(QKeyEvent* event)
+{
+    // The window has no cancel button and no default button: Escape does not
+    // close it, and Enter presses only a button that has the focus.
+    if (event->matches(QKeySequence::Cancel)) {
+        event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+        }
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmQuotaEntry::cmdOK_Click()
+{
+    if (ui->txtDL->text().isEmpty()) {
+        showInformation(u"Invalid Drive Letter.");
+        return;
+    }
+    const std::u16string volumePath = trimBlanks(ui->txtDL->text()).toStdU16String();
+    const std::u16string userName = ui->lblUser->text().toStdU16String();
+    const std::optional<std::int32_t> warning = Megabytes(*ui->txtLval2, u"Invalid warning level.");
+    if (!warning) {
+        return;
+    }
+    const std::optional<std::int32_t> limit =
+        Megabytes(*ui->txtLval1, u"Invalid disk space limit.");
+    if (!limit) {
+        return;
+    }
+    // The routine shows its own failures; the window closes either way.
+    mdlDiskQuota::SetUserDiskQuota(volumePath, userName, *limit, *warning);
+    accept();
+}
+
+void frmQuotaEntry::cmdCancel_Click()
+{
+    reject();
+}
+
+void frmQuotaEntry::optLmitNo_Click()
+{
+    ui->txtLval1->clear();
+    ui->txtLval2->clear();
+    SetLimitFieldsLook(false);
+}
+
+void frmQuotaEntry::optLimitYes_Click()
+{
+    ui->txtLval1->setText(QStringLiteral("1"));
+    ui->txtLval2->setText(QStringLiteral("1"));
+    FillUnitList(*ui->cmbL1);
+    FillUnitList(*ui->cmbL2);
+    SetLimitFieldsLook(true);
+}
+
+bool frmQuotaEntry::txtLval_KeyPress(int keyAscii)
+{
+    return keyAscii >= '0' && keyAscii <= '9';
+}
+
+void frmQuotaEntry::FillUnitList(QComboBox& unitList)
+{
+    unitList.addItem(QStringLiteral("MB"));
+    unitList.setCurrentIndex(0);
+}
+
+void frmQuotaEntry::SetLimitFieldsLook(bool limited)
+{
+    const QColor colour =
+        QApplication::palette().color(limited ? QPalette::Base : QPalette::Button);
+    for (QWidget* field : {static_cast<QWidget*>(ui->txtLval1), static_cast<QWidget*>(ui->txtLval2),
+                           static_cast<QWidget*>(ui->cmbL1), static_cast<QWidget*>(ui->cmbL2)}) {
+        setBackColour(*field, colour);
+    }
+}
+
+std::optional<std::int32_t> frmQuotaEntry::Megabytes(QLineEdit& valueBox, const char16_t* invalid)
+{
+    const QString text = trimBlanks(valueBox.text());
+    if (text.isEmpty() || text == QStringLiteral("No Limit")) {
+        return -1;
+    }
+    const bool digitsOnly =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    bool inRange = false;
+    const qlonglong megabytes = text.toLongLong(&inRange);
+    if (digitsOnly && inRange && megabytes <= std::numeric_limits<std::int32_t>::max()) {
+        return static_cast<std::int32_t>(megabytes);
+    }
+    showInformation(invalid);
+    valueBox.setFocus();
+    return std::nullopt;
+}
