@@ -7,7 +7,9 @@
 #include "ui_frmQuotaEntry.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QWindow>
 #include <algorithm>
 #include <limits>
 
@@ -75,6 +77,17 @@ void frmQuotaEntry::keyPressEvent(QKeyEvent* event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void frmQuotaEntry::showEvent(QShowEvent* event)
+{
+    // No window owns this one; it stands over the window that was active when
+    // it opened, which also keeps it out of the task bar.
+    if (QWindow* window = windowHandle();
+        window != nullptr && window->transientParent() == nullptr) {
+        window->setTransientParent(QGuiApplication::focusWindow());
+    }
+    QDialog::showEvent(event);
 }
 
 void frmQuotaEntry::cmdOK_Click()

@@ -14,6 +14,7 @@
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -225,9 +226,11 @@ TEST_F(NewUserWindowTest, EveryAccountGetsItsQuotaWindowInItsDesignState)
 {
     // The first showing is used and cancelled; the second must not show it.
     fill(QStringLiteral("fay"), QString(), QString(), QStringLiteral("localhost"));
-    testsupport::whenModalShown([](QWidget& modal) {
+    testsupport::whenModalShown([this](QWidget& modal) {
         EXPECT_EQ(modal.windowModality(), Qt::ApplicationModal);
         EXPECT_EQ(modal.parentWidget(), nullptr);
+        EXPECT_EQ(modal.windowHandle()->transientParent(), window->windowHandle())
+            << "it stands over the New User window, out of the task bar";
         QTest::mouseClick(modal.findChild<QRadioButton*>(QStringLiteral("optLimitYes")),
                           Qt::LeftButton);
         modal.close();
