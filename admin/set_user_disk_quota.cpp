@@ -25,8 +25,8 @@ Object AsObject(platform::automation::Variant result)
     if (auto* object = std::get_if<Object>(&result); object != nullptr && *object != nullptr) {
         return std::move(*object);
     }
-    // What the automation layer raises when a member hands back no object.
-    throw platform::automation::Error(static_cast<std::int32_t>(0x80004002), u"Object required");
+    // The run-time error for a member that hands back no object.
+    throw platform::automation::Error(static_cast<std::int32_t>(0x800A01A8), u"Object required");
 }
 
 void ApplyQuota(const std::u16string& volumePath, const std::u16string& userName,

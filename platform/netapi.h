@@ -11,7 +11,6 @@ namespace platform {
 using NET_API_STATUS = std::uint32_t;
 
 inline constexpr NET_API_STATUS NERR_Success = 0;
-inline constexpr NET_API_STATUS ERROR_ACCESS_DENIED = 5;
 inline constexpr NET_API_STATUS ERROR_BAD_NETPATH = 53;
 inline constexpr NET_API_STATUS ERROR_INVALID_PARAMETER = 87;
 inline constexpr NET_API_STATUS ERROR_NOT_ENOUGH_MEMORY = 8;

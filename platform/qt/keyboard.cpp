@@ -7,32 +7,7 @@
 namespace platform {
 namespace {
 
-class KeyPressFilter : public QObject
-{
-public:
-    KeyPressFilter(QObject* owner, KeyPressHandler handler)
-        : QObject(owner), handler_(std::move(handler))
-    {
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress) {
-            const int character = typedCharacter(*static_cast<QKeyEvent*>(event));
-            if (character != 0 && !handler_(character)) {
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    KeyPressHandler handler_;
-};
-
-} // namespace
-
+// The character code a key press types, as Windows delivers it; 0 for none.
 int typedCharacter(const QKeyEvent& event)
 {
     const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
@@ -62,6 +37,32 @@ int typedCharacter(const QKeyEvent& event)
     }
     return text.front().unicode();
 }
+
+class KeyPressFilter : public QObject
+{
+public:
+    KeyPressFilter(QObject* owner, KeyPressHandler handler)
+        : QObject(owner), handler_(std::move(handler))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int character = typedCharacter(*static_cast<QKeyEvent*>(event));
+            if (character != 0 && !handler_(character)) {
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    KeyPressHandler handler_;
+};
+
+} // namespace
 
 void onKeyPress(QWidget* control, KeyPressHandler handler)
 {

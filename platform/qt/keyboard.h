@@ -6,18 +6,15 @@
 #include <QObject>
 #include <functional>
 
-class QKeyEvent;
 class QWidget;
 
 namespace platform {
 
 // Decides whether a typed character goes on to the control: false cancels it.
+// Characters are those Windows delivers: printable ones, and the control
+// characters Backspace (8), Enter (13), Escape (27) and Ctrl+A to Ctrl+Z
+// (1 to 26). Keys that type none (Tab, Delete, the arrows) pass unseen.
 using KeyPressHandler = std::function<bool(int keyAscii)>;
-
-// The character code a key press types: a printable character, or one of the
-// control characters Backspace (8), Enter (13), Escape (27) and Ctrl+A to
-// Ctrl+Z (1 to 26); 0 for keys that type none (Tab moves the focus instead).
-int typedCharacter(const QKeyEvent& event);
 
 // Hands every character typed into the control to the handler first.
 void onKeyPress(QWidget* control, KeyPressHandler handler);
