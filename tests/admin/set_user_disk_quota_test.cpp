@@ -73,24 +73,29 @@ TEST_F(SetUserDiskQuotaTest, DrivesTheQuotaObjectMemberByMemberInOrder)
 
 TEST_F(SetUserDiskQuotaTest, ConvertsMegabytesToBytesExactly)
 {
-    const std::int32_t largest = std::numeric_limits<std::int32_t>::max();
-    const std::pair<std::int32_t, std::int32_t> cases[] = {{0, 0}, {largest, 5}, {100, 200}};
-    for (const auto& [limit, warning] : cases) {
+    struct Conversion
+    {
+        std::int32_t limit, warning;
+        double limitBytes, warningBytes;
+    };
+    const Conversion conversions[] = {
+        {0, 0, 0.0, 0.0},
+        // 2^31 - 1 megabytes is 2^51 - 2^20 bytes, which a double holds exactly;
+        // a warning level above the limit goes over as it is.
+        {std::numeric_limits<std::int32_t>::max(), 5, std::ldexp(1.0, 51) - std::ldexp(1.0, 20),
+         5242880.0},
+        {100, 200, 104857600.0, 209715200.0},
+        // A negative count: the service's value for no limit.
+        {-1, -7, -1.0, -1.0},
+    };
+    for (const Conversion& conversion : conversions) {
         recordingAutomation() = {};
-        EXPECT_TRUE(mdlDiskQuota::SetUserDiskQuota(u"C:", u"bob", limit, warning));
-        EXPECT_EQ(limitAndThreshold(), std::make_pair(limit * 1048576.0, warning * 1048576.0));
+        EXPECT_TRUE(
+            mdlDiskQuota::SetUserDiskQuota(u"C:", u"bob", conversion.limit, conversion.warning));
+        EXPECT_EQ(limitAndThreshold(),
+                  std::make_pair(conversion.limitBytes, conversion.warningBytes));
     }
-    // 2^31 - 1 megabytes is 2^51 - 2^20 bytes, which a double holds exactly.
-    recordingAutomation() = {};
-    mdlDiskQuota::SetUserDiskQuota(u"C:", u"bob", largest, 0);
-    EXPECT_EQ(limitAndThreshold().first, std::ldexp(1.0, 51) - std::ldexp(1.0, 20));
-    EXPECT_TRUE(shownMessages().empty()) << "a warning above the limit is no error";
-}
-
-TEST_F(SetUserDiskQuotaTest, ANegativeCountMeansNoLimit)
-{
-    EXPECT_TRUE(mdlDiskQuota::SetUserDiskQuota(u"C:", u"carol", -1, -7));
-    EXPECT_EQ(limitAndThreshold(), std::make_pair(-1.0, -1.0));
+    EXPECT_TRUE(shownMessages().empty());
 }
 
 TEST_F(SetUserDiskQuotaTest, AFailureIsShownOnceAndSkipsTheRest)

@@ -13,7 +13,6 @@ using emulated::Machine;
 using platform::automation::Error;
 using platform::automation::Object;
 using platform::automation::TextRef;
-using platform::automation::Variant;
 
 class QuotaServiceTest : public ::testing::Test
 {
@@ -65,15 +64,15 @@ TEST_F(QuotaServiceTest, InitializeNamesAVolumeByItsDriveLetter)
     for (const std::u16string path : {u"D:", u"d:\\", u"D:\\\\", u"c:\\\\\\"}) {
         EXPECT_EQ(failure([&] { initialized(path); }).first, 0u);
     }
+    const std::u16string syntax =
+        u"The filename, directory name, or volume label syntax is incorrect.";
     const std::pair<std::u16string, std::pair<std::uint32_t, std::u16string>> refused[] = {
         {u"Q:\\", {0x80070003, u"The system cannot find the path specified."}},
-        {u"", {0x8007007B, u"The filename, directory name, or volume label syntax is incorrect."}},
-        {u"   ",
-         {0x8007007B, u"The filename, directory name, or volume label syntax is incorrect."}},
-        {u"D", {0x8007007B, u"The filename, directory name, or volume label syntax is incorrect."}},
-        {u"D:x",
-         {0x8007007B, u"The filename, directory name, or volume label syntax is incorrect."}},
         {u"E:\\", {0x80070032, u"The request is not supported."}},
+        {u"", {0x8007007B, syntax}},
+        {u"   ", {0x8007007B, syntax}},
+        {u"D", {0x8007007B, syntax}},
+        {u"D:x", {0x8007007B, syntax}},
     };
     for (const auto& [path, expected] : refused) {
         EXPECT_EQ(failure([&] { initialized(path); }), expected) << path.size();
@@ -159,15 +158,6 @@ TEST_F(QuotaServiceTest, AnyMemberCanBeMadeToFail)
 
     machine().failNextCreation(static_cast<std::int32_t>(0x80040154));
     EXPECT_EQ(failure([] { control(); }).first, 0x80040154u);
-}
-
-TEST_F(QuotaServiceTest, SetUserDiskQuotaAppliesTheQuotaToTheNewAccount)
-{
-    EXPECT_TRUE(mdlDiskQuota::SetUserDiskQuota(u"D:\\\\", u"alice", 500, 450));
-    EXPECT_EQ(entryOn(u'D', "alice").limit, 500 * 1048576.0);
-    EXPECT_EQ(entryOn(u'D', "alice").threshold, 450 * 1048576.0);
-    EXPECT_TRUE(machine().volume(u'D')->logsThreshold);
-    EXPECT_TRUE(testsupport::shownMessages().empty());
 }
 
 TEST_F(QuotaServiceTest, SetUserDiskQuotaShowsTheServiceDescription)
