@@ -148,8 +148,8 @@ void frmQuotaEntry::SetLimitFieldsLook(bool limited)
 {
     const QColor colour =
         QApplication::palette().color(limited ? QPalette::Base : QPalette::Button);
-    for (QWidget* field : {static_cast<QWidget*>(ui->txtLval1), static_cast<QWidget*>(ui->txtLval2),
-                           static_cast<QWidget*>(ui->cmbL1), static_cast<QWidget*>(ui->cmbL2)}) {
+    for (QWidget* field :
+         std::initializer_list<QWidget*>{ui->txtLval1, ui->txtLval2, ui->cmbL1, ui->cmbL2}) {
         setBackColour(*field, colour);
     }
 }

@@ -226,7 +226,7 @@ private:
 
     Object addUser(const QString& name)
     {
-        initializedVolume();
+        emulated::Volume& volume = initializedVolume();
         Machine& machine = Machine::instance();
         QString accountName = name;
         const qsizetype separator = name.indexOf(u'\\');
@@ -240,7 +240,7 @@ private:
         if (account == nullptr) {
             fail(kNoneMapped);
         }
-        initializedVolume().entries.try_emplace(account->name);
+        volume.entries.try_emplace(account->name);
         return std::make_shared<QuotaUser>(*driveLetter_, account->name, writable_);
     }
 
