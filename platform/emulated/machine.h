@@ -77,6 +77,7 @@ public:
     platform::NET_API_STATUS addUser(const char16_t* serverName, std::uint32_t level,
                                      const void* buffer, std::uint32_t* parmError);
 
+    const std::vector<Account>& accounts() const { return accounts_; }
     const Account* findAccount(const QString& name) const;
     bool isPassword(const QString& accountName, const QString& candidate) const;
 
