@@ -2,7 +2,9 @@
 #include "admin/wipe.h"
 #include "platform/messagebox.h"
 #include "platform/netapi.h"
+#include "platform/unique_resource.h"
 
+#include <limits>
 #include <string>
 
 namespace mdlDiskQuota {
@@ -10,72 +12,85 @@ namespace {
 
 using platform::NET_API_STATUS;
 
-// A buffer from the network API, holding a NUL-terminated UTF-16 text. It is
-// wiped before it is freed, so that no password outlives the call.
-class NetApiTextBuffer
+// A network API buffer and its size, so that it can be wiped before it is
+// freed: no password outlives the call.
+struct TextBuffer
 {
-public:
-    // Allocates room for the text and its terminator.
-    explicit NetApiTextBuffer(const std::u16string& text)
-        : byteCount_(static_cast<std::uint32_t>((text.size() + 1) * sizeof(char16_t)))
-    {
-        void* data = nullptr;
-        status_ = platform::NetApiBufferAllocate(byteCount_, &data);
-        data_ = static_cast<char16_t*>(data);
-        if (status_ == platform::NERR_Success && data_ == nullptr) {
-            status_ = platform::ERROR_NOT_ENOUGH_MEMORY;
-        }
-    }
-    NetApiTextBuffer(const NetApiTextBuffer&) = delete;
-    NetApiTextBuffer& operator=(const NetApiTextBuffer&) = delete;
-    ~NetApiTextBuffer() { release(); }
-
-    // The allocation's status: the buffer may be used only when it is 0.
-    NET_API_STATUS status() const { return status_; }
-    char16_t* text() const { return data_; }
-
-    void assign(const std::u16string& text) { platform::lstrcpyW(data_, text.c_str()); }
-
-    void release()
-    {
-        if (data_ != nullptr) {
-            wipe(data_, byteCount_);
-            platform::NetApiBufferFree(data_);
-            data_ = nullptr;
-        }
-    }
-
-private:
-    std::uint32_t byteCount_;
-    NET_API_STATUS status_;
-    char16_t* data_ = nullptr;
+    void* data = nullptr;
+    std::uint32_t byteCount = 0;
 };
+
+struct WipedTextBufferTraits
+{
+    using type = TextBuffer;
+    static type empty() noexcept { return {}; }
+    static void close(type& buffer) noexcept
+    {
+        if (buffer.data != nullptr) {
+            wipe(buffer.data, buffer.byteCount);
+            platform::NetApiBufferFree(buffer.data);
+        }
+    }
+};
+
+using NetApiTextBuffer = platform::UniqueResource<WipedTextBufferTraits>;
+
+// Allocates room for the text and its terminator; the text is copied in only
+// once both allocations have succeeded.
+NET_API_STATUS Allocate(const std::u16string& text, NetApiTextBuffer& buffer)
+{
+    const auto byteCount = static_cast<std::uint32_t>((text.size() + 1) * sizeof(char16_t));
+    void* data = nullptr;
+    NET_API_STATUS status = platform::NetApiBufferAllocate(byteCount, &data);
+    buffer.reset({data, byteCount});
+    if (status == platform::NERR_Success && data == nullptr) {
+        status = platform::ERROR_NOT_ENOUGH_MEMORY;
+    }
+    return status;
+}
+
+char16_t* CopyInto(const NetApiTextBuffer& buffer, const std::u16string& text)
+{
+    return platform::lstrcpyW(static_cast<char16_t*>(buffer.get().data), text.c_str());
+}
+
+// The platform reads each text up to its first NUL, and sizes its buffers in
+// 32 bits: a text with a NUL inside would reach it cut short, under another
+// name, and one too long for its terminated byte count to fit would overrun.
+bool PlatformTakesWhole(const std::u16string& text)
+{
+    return text.find(u'\0') == std::u16string::npos &&
+           text.size() < std::numeric_limits<std::uint32_t>::max() / sizeof(char16_t);
+}
 
 NET_API_STATUS AddAccount(const std::u16string& serverName, const std::u16string& userName,
                           const std::u16string& password, std::uint32_t& parmError)
 {
-    NetApiTextBuffer nameBuffer(userName);
-    if (nameBuffer.status() != platform::NERR_Success) {
-        return nameBuffer.status();
+    if (!PlatformTakesWhole(serverName) || !PlatformTakesWhole(userName) ||
+        !PlatformTakesWhole(password)) {
+        return platform::ERROR_INVALID_PARAMETER;
     }
-    NetApiTextBuffer passwordBuffer(password);
-    if (passwordBuffer.status() != platform::NERR_Success) {
-        return passwordBuffer.status();
+    NetApiTextBuffer nameBuffer;
+    NetApiTextBuffer passwordBuffer;
+    NET_API_STATUS status = Allocate(userName, nameBuffer);
+    if (status == platform::NERR_Success) {
+        status = Allocate(password, passwordBuffer);
     }
-    nameBuffer.assign(userName);
-    passwordBuffer.assign(password);
+    if (status != platform::NERR_Success) {
+        return status;
+    }
 
     platform::USER_INFO_1 account{};
-    account.usri1_name = nameBuffer.text();
-    account.usri1_password = passwordBuffer.text();
+    account.usri1_name = CopyInto(nameBuffer, userName);
+    account.usri1_password = CopyInto(passwordBuffer, password);
     account.usri1_password_age = 3;
     account.usri1_priv = platform::USER_PRIV_USER;
     account.usri1_flags = platform::UF_NORMAL_ACCOUNT;
-    const NET_API_STATUS status = platform::NetUserAdd(serverName.c_str(), 1, &account, &parmError);
+    status = platform::NetUserAdd(serverName.c_str(), 1, &account, &parmError);
 
     // Released in the order they were taken.
-    nameBuffer.release();
-    passwordBuffer.release();
+    nameBuffer.reset();
+    passwordBuffer.reset();
     return status;
 }
 

@@ -1,6 +1,7 @@
 #include "admin/mdlDiskQuota.h"
 #include "platform/automation.h"
 #include "platform/messagebox.h"
+#include "platform/utf8.h"
 
 #include <exception>
 #include <string>
@@ -56,8 +57,7 @@ bool SetUserDiskQuota(const std::u16string& volumePath, const std::u16string& us
     } catch (const platform::automation::Error& error) {
         description = error.description();
     } catch (const std::exception& error) {
-        const std::string text = error.what();
-        description.assign(text.begin(), text.end());
+        description = platform::fromUtf8(error.what());
     }
     platform::MsgBox(description, platform::MessageStyle::Critical, kMessageTitle);
     return false;

@@ -1,7 +1,10 @@
 #include "forms/design.h"
 
+#include "platform/qt/textbox.h"
+
 #include <QGuiApplication>
 #include <QIcon>
+#include <QLineEdit>
 #include <QPixmap>
 #include <QScreen>
 
@@ -32,22 +35,22 @@ void setUpWindow(QWidget& window)
     window.setFixedSize(window.size());
     window.setWindowIcon(QIcon(QPixmap(QStringLiteral(":/images/program.xpm"))));
     window.setFont(windowFont());
+    for (QLineEdit* box : window.findChildren<QLineEdit*>()) {
+        platform::endTextAtNul(*box);
+    }
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         window.move(screen->availableGeometry().center() - window.rect().center());
     }
 }
 
-QString trimBlanks(const QString& text)
+std::u16string_view trimBlanks(QStringView text)
 {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == u' ') {
-        ++first;
+    std::u16string_view view(text.utf16(), static_cast<std::size_t>(text.size()));
+    const std::size_t first = view.find_first_not_of(u' ');
+    if (first == std::u16string_view::npos) {
+        return {};
     }
-    while (last > first && text.at(last - 1) == u' ') {
-        --last;
-    }
-    return text.mid(first, last - first);
+    return view.substr(first, view.find_last_not_of(u' ') - first + 1);
 }
 
 } // namespace design

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QString>
 #include <QWidget>
+#include <string_view>
 
 namespace design {
 
@@ -15,7 +16,8 @@ QFont windowFont();
 // place in the middle of the screen.
 void setUpWindow(QWidget& window);
 
-// Removes leading and trailing blanks; other white space stays.
-QString trimBlanks(const QString& text);
+// The text without its leading and trailing blanks; other white space stays.
+// A view into the text, so that trimming makes no copy of a password.
+std::u16string_view trimBlanks(QStringView text);
 
 } // namespace design

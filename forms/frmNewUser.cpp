@@ -1,6 +1,7 @@
 #include "forms/frmNewUser.h"
 
 #include "admin/mdlDiskQuota.h"
+#include "admin/wipe.h"
 #include "forms/design.h"
 #include "forms/frmQuotaEntry.h"
 #include "platform/messagebox.h"
@@ -33,17 +34,23 @@ void frmNewUser::cmdCreate_Click()
         return;
     }
 
-    const std::u16string userName = trimBlanks(ui->txtUserID->text()).toStdU16String();
-    const std::u16string password = trimBlanks(ui->txtPassword->text()).toStdU16String();
-    const std::u16string serverName = trimBlanks(ui->txtServer->text()).toStdU16String();
-    if (mdlDiskQuota::CreateLocalUser(serverName, userName, password) != 0) {
+    const std::u16string userName(trimBlanks(ui->txtUserID->text()));
+    const std::u16string serverName(trimBlanks(ui->txtServer->text()));
+    std::int32_t status = 0;
+    {
+        // The one copy of the password the window makes, wiped and released
+        // before the quota window opens.
+        const mdlDiskQuota::WipedText password(trimBlanks(ui->txtPassword->text()));
+        status = mdlDiskQuota::CreateLocalUser(serverName, userName, password.text());
+    }
+    if (status != 0) {
         return;
     }
     ClearInput();
 
     // A fresh window for every account, so each showing starts from its design.
     frmQuotaEntry quotaEntry;
-    quotaEntry.setUser(QString::fromStdU16String(userName));
+    quotaEntry.setUser(QStringView(userName).toString());
     quotaEntry.exec();
 }
 
@@ -62,19 +69,19 @@ bool frmNewUser::Form_KeyPress(int keyAscii)
 
 void frmNewUser::txtUserID_Change()
 {
-    ui->cmdCreate->setEnabled(!trimBlanks(ui->txtUserID->text()).isEmpty());
+    ui->cmdCreate->setEnabled(!trimBlanks(ui->txtUserID->text()).empty());
 }
 
 QString frmNewUser::ValidateInput() const
 {
-    if (trimBlanks(ui->txtUserID->text()).isEmpty()) {
+    if (trimBlanks(ui->txtUserID->text()).empty()) {
         return QStringLiteral("Invalid User ID");
     }
     if (trimBlanks(ui->txtPassword->text()) != trimBlanks(ui->txtConfirm->text())) {
         return QStringLiteral("The password was not correctly confirmed. "
                               "Please ensure that the password and confirmation match exactly.");
     }
-    if (trimBlanks(ui->txtServer->text()).isEmpty()) {
+    if (trimBlanks(ui->txtServer->text()).empty()) {
         return QStringLiteral("Server name not specified.");
     }
     return {};

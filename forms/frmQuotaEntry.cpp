@@ -96,7 +96,7 @@ void frmQuotaEntry::cmdOK_Click()
         showInformation(u"Invalid Drive Letter.");
         return;
     }
-    const std::u16string volumePath = trimBlanks(ui->txtDL->text()).toStdU16String();
+    const std::u16string volumePath(trimBlanks(ui->txtDL->text()));
     const std::u16string userName = ui->lblUser->text().toStdU16String();
     const std::optional<std::int32_t> warning = Megabytes(*ui->txtLval2, u"Invalid warning level.");
     if (!warning) {
@@ -156,8 +156,9 @@ void frmQuotaEntry::SetLimitFieldsLook(bool limited)
 
 std::optional<std::int32_t> frmQuotaEntry::Megabytes(QLineEdit& valueBox, const char16_t* invalid)
 {
-    const QString text = trimBlanks(valueBox.text());
-    if (text.isEmpty() || text == QStringLiteral("No Limit")) {
+    const QString valueText = valueBox.text();
+    const QStringView text(trimBlanks(valueText));
+    if (text.isEmpty() || text == u"No Limit") {
         return -1;
     }
     const bool digitsOnly =

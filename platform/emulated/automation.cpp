@@ -207,7 +207,9 @@ private:
         if (driveLetter_) {
             fail(kAlreadyInitialized);
         }
-        static const QRegularExpression drivePath(QStringLiteral("^([A-Za-z]):\\\\*$"));
+        // Anchored at the very end: a line feed after the path is no part of a drive.
+        static const QRegularExpression drivePath(
+            QRegularExpression::anchoredPattern(QStringLiteral("([A-Za-z]):\\\\*")));
         const QRegularExpressionMatch match = drivePath.match(path);
         if (!match.hasMatch()) {
             fail(kInvalidName);

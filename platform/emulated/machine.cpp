@@ -1,10 +1,10 @@
 #include "platform/emulated/machine.h"
 
-#include <QCryptographicHash>
-#include <QRandomGenerator>
 #include <QSysInfo>
 #include <algorithm>
 #include <cstdlib>
+#include <sodium.h>
+#include <stdexcept>
 
 namespace emulated {
 namespace {
@@ -14,9 +14,10 @@ using platform::NET_API_STATUS;
 constexpr std::size_t kMaxUserNameLength = 20;
 constexpr std::size_t kMaxPasswordLength = 256;
 
+// Code unit for code unit: a leading U+FEFF is part of the name, not a byte-order mark.
 QString fromPlatform(const char16_t* text)
 {
-    return text == nullptr ? QString() : QString::fromUtf16(text);
+    return text == nullptr ? QString() : QStringView(text).toString();
 }
 
 bool sameName(const QString& a, const QString& b)
@@ -24,6 +25,8 @@ bool sameName(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// As the network management API documents account names: characters 1 to 31
+// are refused, DEL and the other control characters above them are not.
 bool isValidUserName(const QString& name)
 {
     static const QString forbidden = QStringLiteral("\"/\\[]:|<>+=;?*,");
@@ -38,13 +41,28 @@ bool isValidUserName(const QString& name)
     return !anyForbidden && !onlyPeriodsAndBlanks;
 }
 
-QByteArray passwordDigest(const QByteArray& salt, std::u16string_view password)
+// Argon2id, which wipes its own state, so that the password stays only in the
+// caller's buffer. At its smallest cost: the accounts live no longer than the
+// program, and a real cost would slow every test. Empty when out of memory.
+QByteArray passwordVerifier(const QByteArray& salt, std::u16string_view password)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(salt);
-    hash.addData(QByteArrayView(reinterpret_cast<const char*>(password.data()),
-                                qsizetype(password.size() * sizeof(char16_t))));
-    return hash.result();
+    QByteArray verifier(32, '\0');
+    if (crypto_pwhash(
+            reinterpret_cast<unsigned char*>(verifier.data()),
+            static_cast<unsigned long long>(verifier.size()),
+            reinterpret_cast<const char*>(password.data()), password.size() * sizeof(char16_t),
+            reinterpret_cast<const unsigned char*>(salt.constData()), crypto_pwhash_OPSLIMIT_MIN,
+            crypto_pwhash_MEMLIMIT_MIN, crypto_pwhash_ALG_ARGON2ID13) != 0) {
+        return {};
+    }
+    return verifier;
+}
+
+QByteArray newSalt()
+{
+    QByteArray salt(crypto_pwhash_SALTBYTES, '\0');
+    randombytes_buf(salt.data(), static_cast<std::size_t>(salt.size()));
+    return salt;
 }
 
 bool allZero(const void* data, std::uint32_t byteCount)
@@ -57,6 +75,9 @@ bool allZero(const void* data, std::uint32_t byteCount)
 
 Machine::Machine()
 {
+    if (sodium_init() < 0) {
+        throw std::runtime_error("the emulated machine's password hashing could not start");
+    }
     reset();
 }
 
@@ -229,8 +250,11 @@ NET_API_STATUS Machine::addUser(const char16_t* serverName, std::uint32_t level,
     account.homeDirectory = fromPlatform(record.usri1_home_dir);
     account.comment = fromPlatform(record.usri1_comment);
     account.scriptPath = fromPlatform(record.usri1_script_path);
-    account.passwordSalt = QByteArray::number(QRandomGenerator::system()->generate64(), 16);
-    account.passwordHash = passwordDigest(account.passwordSalt, password);
+    account.passwordSalt = newSalt();
+    account.passwordHash = passwordVerifier(account.passwordSalt, password);
+    if (account.passwordHash.isEmpty()) {
+        return platform::ERROR_NOT_ENOUGH_MEMORY;
+    }
     accounts_.push_back(account);
     return platform::NERR_Success;
 }
@@ -248,9 +272,9 @@ bool Machine::isPassword(const QString& accountName, const QString& candidate) c
     const Account* account = findAccount(accountName);
     return account != nullptr && !account->passwordHash.isEmpty() &&
            account->passwordHash ==
-               passwordDigest(account->passwordSalt,
-                              {reinterpret_cast<const char16_t*>(candidate.utf16()),
-                               std::size_t(candidate.size())});
+               passwordVerifier(account->passwordSalt,
+                                {reinterpret_cast<const char16_t*>(candidate.utf16()),
+                                 std::size_t(candidate.size())});
 }
 
 } // namespace emulated
