@@ -1,6 +1,7 @@
 // Late binding through COM, as Visual Basic's CreateObject and its calls on
 // an Object variable do it.
 
+#include "platform/unique_resource.h"
 #include "platform/windows/dispatch.h"
 
 #include <iterator>
@@ -34,27 +35,40 @@ std::u16string fromWide(const wchar_t* text, std::size_t length)
     return {text, text + length};
 }
 
-// Owns one BSTR, or none.
-class Bstr
+using UniqueBstr = UniqueHandle<BSTR, SysFreeString>;
+
+// A VARIANT is cleared with its owner: its object released, its text freed.
+struct VariantTraits
 {
-public:
-    Bstr() = default;
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    ~Bstr() { SysFreeString(value_); }
-
-    void assign(std::u16string_view text);
-
-    // Where a callee stores a BSTR for this owner to free: a by-reference
-    // argument is in/out, so one that replaces the text leaves its
-    // replacement here.
-    BSTR* address() { return &value_; }
-
-    std::u16string text() const { return fromWide(value_, SysStringLen(value_)); }
-
-private:
-    BSTR value_ = nullptr;
+    using type = VARIANT;
+    static VARIANT empty() noexcept
+    {
+        VARIANT value;
+        VariantInit(&value);
+        return value;
+    }
+    static void close(VARIANT& value) noexcept { VariantClear(&value); }
 };
+using UniqueVariant = UniqueResource<VariantTraits>;
+
+// A callee's account of its exception owns its texts.
+struct ExceptionInfoTraits
+{
+    using type = EXCEPINFO;
+    static EXCEPINFO empty() noexcept { return {}; }
+    static void close(EXCEPINFO& info) noexcept
+    {
+        SysFreeString(info.bstrSource);
+        SysFreeString(info.bstrDescription);
+        SysFreeString(info.bstrHelpFile);
+    }
+};
+using UniqueExceptionInfo = UniqueResource<ExceptionInfoTraits>;
+
+std::u16string textOf(BSTR text)
+{
+    return fromWide(text, SysStringLen(text));
+}
 
 // The system's own text for a code, without its closing line break; empty
 // where it has none.
@@ -70,89 +84,49 @@ std::u16string systemText(HRESULT code)
     return fromWide(text, length);
 }
 
-Error systemError(HRESULT code)
+// The length is passed, so text with embedded NULs arrives whole.
+UniqueBstr bstrOf(std::u16string_view text)
 {
-    return Error(code, systemText(code));
-}
-
-void Bstr::assign(std::u16string_view text)
-{
-    // The length is passed, so text with embedded NULs arrives whole.
-    BSTR copy = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
-                                  static_cast<UINT>(text.size()));
-    if (copy == nullptr) {
+    UniqueBstr copy(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                                      static_cast<UINT>(text.size())));
+    if (copy.get() == nullptr) {
         throw systemError(E_OUTOFMEMORY);
     }
-    SysFreeString(value_);
-    value_ = copy;
+    return copy;
 }
 
-// A callee's account of its exception, whose texts the caller frees.
-class ExceptionInfo
+// The error a callee described in its exception information.
+Error exceptionError(UniqueExceptionInfo& exception)
 {
-public:
-    ExceptionInfo() = default;
-    ExceptionInfo(const ExceptionInfo&) = delete;
-    ExceptionInfo& operator=(const ExceptionInfo&) = delete;
-    ~ExceptionInfo()
-    {
-        SysFreeString(info_.bstrSource);
-        SysFreeString(info_.bstrDescription);
-        SysFreeString(info_.bstrHelpFile);
+    EXCEPINFO& info = *exception.addressOf();
+    // A callee may leave the texts to be filled in only when asked for.
+    if (info.pfnDeferredFillIn != nullptr) {
+        info.pfnDeferredFillIn(&info);
     }
-
-    EXCEPINFO* get() { return &info_; }
-
-    Error error()
-    {
-        // A callee may leave the texts to be filled in only when asked for.
-        if (info_.pfnDeferredFillIn != nullptr) {
-            info_.pfnDeferredFillIn(&info_);
-        }
-        std::u16string description =
-            fromWide(info_.bstrDescription, SysStringLen(info_.bstrDescription));
-        if (info_.scode == 0 && info_.wCode != 0) {
-            // The callee's own code, for which the system has no text.
-            return Error(info_.wCode, std::move(description));
-        }
-        const HRESULT code = info_.scode != 0 ? info_.scode : DISP_E_EXCEPTION;
-        return Error(code, description.empty() ? systemText(code) : std::move(description));
+    std::u16string description = textOf(info.bstrDescription);
+    if (info.scode == 0 && info.wCode != 0) {
+        // The callee's own code, for which the system has no text.
+        return Error(info.wCode, std::move(description));
     }
-
-private:
-    EXCEPINFO info_{};
-};
+    const HRESULT code = info.scode != 0 ? info.scode : DISP_E_EXCEPTION;
+    return Error(code, description.empty() ? systemText(code) : std::move(description));
+}
 
 // A failed call's error: the callee's description when it left one, else the
 // system's text for the code.
 Error callError(HRESULT code)
 {
     ComPtr<IErrorInfo> info;
-    Bstr description;
+    UniqueBstr description;
     if (GetErrorInfo(0, info.GetAddressOf()) == S_OK &&
-        SUCCEEDED(info->GetDescription(description.address()))) {
-        std::u16string text = description.text();
+        SUCCEEDED(info->GetDescription(description.put()))) {
+        std::u16string text = textOf(description.get());
         if (!text.empty()) {
             return Error(code, std::move(text));
         }
     }
     return systemError(code);
 }
-
-// A result variant, cleared (its object released, its text freed) with its owner.
-class VariantResult
-{
-public:
-    VariantResult() { VariantInit(&value_); }
-    VariantResult(const VariantResult&) = delete;
-    VariantResult& operator=(const VariantResult&) = delete;
-    ~VariantResult() { VariantClear(&value_); }
-
-    VARIANT* get() { return &value_; }
-
-private:
-    VARIANT value_;
-};
 
 class ComDispatch;
 
@@ -174,10 +148,12 @@ public:
     UINT count() const { return static_cast<UINT>(variants_.size()); }
 
 private:
-    static void convert(const Variant& value, Bstr& text, VARIANTARG& target);
+    static void convert(const Variant& value, UniqueBstr& text, VARIANTARG& target);
 
-    // Sized once, so the addresses handed to the callee stay valid.
-    std::vector<Bstr> texts_;
+    // Sized once, so the addresses handed to the callee stay valid. A
+    // by-reference text is in/out: a replacement the callee leaves is freed
+    // with the call's arguments.
+    std::vector<UniqueBstr> texts_;
     std::vector<VARIANTARG> variants_;
 };
 
@@ -193,9 +169,9 @@ public:
     {
         Arguments values(arguments);
         DISPPARAMS parameters{values.data(), nullptr, values.count(), 0};
-        VariantResult result;
-        invoke(member, DISPATCH_METHOD, parameters, result.get());
-        return fromResult(*result.get());
+        UniqueVariant result;
+        invoke(member, DISPATCH_METHOD, parameters, result.put());
+        return fromResult(result.get());
     }
 
     void set(std::u16string_view member, const Variant& value) override
@@ -236,12 +212,12 @@ private:
         if (FAILED(status)) {
             throw callError(status);
         }
-        ExceptionInfo exception;
+        UniqueExceptionInfo exception;
         UINT argumentError = 0;
         status = object_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &parameters, result,
-                                 exception.get(), &argumentError);
+                                 exception.put(), &argumentError);
         if (status == DISP_E_EXCEPTION) {
-            throw exception.error();
+            throw exceptionError(exception);
         }
         if (FAILED(status)) {
             throw callError(status);
@@ -251,12 +227,12 @@ private:
     ComPtr<IDispatch> object_;
 };
 
-void Arguments::convert(const Variant& value, Bstr& text, VARIANTARG& target)
+void Arguments::convert(const Variant& value, UniqueBstr& text, VARIANTARG& target)
 {
     if (const auto* reference = std::get_if<TextRef>(&value)) {
-        text.assign(reference->get());
+        text = bstrOf(reference->get());
         V_VT(&target) = VT_BSTR | VT_BYREF;
-        V_BSTRREF(&target) = text.address();
+        V_BSTRREF(&target) = text.addressOf();
     } else if (const auto* number = std::get_if<std::int16_t>(&value)) {
         V_VT(&target) = VT_I2;
         V_I2(&target) = *number;
@@ -285,6 +261,11 @@ void Arguments::convert(const Variant& value, Bstr& text, VARIANTARG& target)
 }
 
 } // namespace
+
+Error systemError(HRESULT code)
+{
+    return Error(code, systemText(code));
+}
 
 Object wrapDispatch(IDispatch* object)
 {

@@ -20,4 +20,8 @@ namespace platform::windows {
 // holds text only by reference and has no owner for a returned one.
 automation::Object wrapDispatch(IDispatch* object);
 
+// The error for a failed system call: its code with the system's text for it,
+// or one naming the code where the system has none.
+automation::Error systemError(HRESULT code);
+
 } // namespace platform::windows
