@@ -3,8 +3,11 @@
 #include "forms/frmNewUser.h"
 
 #include <QApplication>
+#include <cstdlib>
 
 #ifdef _WIN32
+#include "admin/mdlDiskQuota.h"
+#include "platform/messagebox.h"
 #include "platform/windows/com_apartment.h"
 #endif
 
@@ -16,6 +19,15 @@ int main(int argc, char* argv[])
     const platform::windows::ComApartment apartment;
 #endif
     QApplication application(argc, argv);
+#ifdef _WIN32
+    // Without an apartment no quota could be applied: the administrator
+    // learns why before any account is added.
+    if (const auto& failure = apartment.failure()) {
+        platform::MsgBox(failure->description(), platform::MessageStyle::Critical,
+                         mdlDiskQuota::kMessageTitle);
+        return EXIT_FAILURE;
+    }
+#endif
     frmNewUser window;
     window.show();
     return QApplication::exec();

@@ -1,14 +1,21 @@
 #include "platform/windows/com_apartment.h"
 
+#include "platform/windows/dispatch.h"
+
 #include <objbase.h>
 
 namespace platform::windows {
 
-// A thread already in another apartment keeps it: the objects are then
-// created there, and any that cannot be reports its own failure.
 ComApartment::ComApartment()
-    : entered_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
 {
+    const HRESULT status = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // Every success, S_FALSE included, is an entry to undo. RPC_E_CHANGED_MODE
+    // means another part of the process chose the thread's apartment: the
+    // thread keeps it, and there is nothing to undo.
+    entered_ = SUCCEEDED(status);
+    if (FAILED(status) && status != RPC_E_CHANGED_MODE) {
+        failure_ = systemError(status);
+    }
 }
 
 ComApartment::~ComApartment()
