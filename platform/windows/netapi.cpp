@@ -5,18 +5,31 @@
 
 #include <cstddef>
 
+// Every constant the mirror shares with the system's headers, listed once:
+// read here from the mirror, and below, where the names are the system's
+// macros, compared with the system's values.
+#define MIRRORED_CONSTANTS(X)                                                                      \
+    X(NERR_Success)                                                                                \
+    X(ERROR_BAD_NETPATH)                                                                           \
+    X(ERROR_INVALID_PARAMETER)                                                                     \
+    X(ERROR_NOT_ENOUGH_MEMORY)                                                                     \
+    X(ERROR_INVALID_NAME)                                                                          \
+    X(ERROR_INVALID_LEVEL)                                                                         \
+    X(ERROR_ALIAS_EXISTS)                                                                          \
+    X(NERR_BadUsername)                                                                            \
+    X(NERR_UserExists)                                                                             \
+    X(NERR_PasswordTooShort)                                                                       \
+    X(USER_PRIV_USER)                                                                              \
+    X(UF_NORMAL_ACCOUNT)                                                                           \
+    X(USER_PRIV_PARMNUM)
+
 namespace {
 
-// Read before the system's headers turn these names into macros.
 struct MirroredValues
 {
-    platform::NET_API_STATUS success = platform::NERR_Success;
-    platform::NET_API_STATUS badNetPath = platform::ERROR_BAD_NETPATH;
-    platform::NET_API_STATUS invalidName = platform::ERROR_INVALID_NAME;
-    platform::NET_API_STATUS badUsername = platform::NERR_BadUsername;
-    platform::NET_API_STATUS userExists = platform::NERR_UserExists;
-    std::uint32_t userPrivilege = platform::USER_PRIV_USER;
-    std::uint32_t normalAccount = platform::UF_NORMAL_ACCOUNT;
+#define READ_MIRROR(name) std::uint32_t mirror_##name = platform::name;
+    MIRRORED_CONSTANTS(READ_MIRROR)
+#undef READ_MIRROR
 };
 constexpr MirroredValues kMirrored;
 
@@ -37,13 +50,13 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "the mirror's text is the sys
 static_assert(sizeof(NET_API_STATUS) == sizeof(DWORD));
 static_assert(sizeof(std::uint32_t) == sizeof(DWORD));
 
-static_assert(kMirrored.success == NERR_Success);
-static_assert(kMirrored.badNetPath == ERROR_BAD_NETPATH);
-static_assert(kMirrored.invalidName == ERROR_INVALID_NAME);
-static_assert(kMirrored.badUsername == NERR_BadUsername);
-static_assert(kMirrored.userExists == NERR_UserExists);
-static_assert(kMirrored.userPrivilege == USER_PRIV_USER);
-static_assert(kMirrored.normalAccount == UF_NORMAL_ACCOUNT);
+// Pasted and quoted arguments are not expanded, so each name stays the mirror's
+// member and message while the bare one becomes the system's value.
+#define CHECK_MIRROR(name)                                                                         \
+    static_assert(kMirrored.mirror_##name == (name), #name " differs from the system's value");
+MIRRORED_CONSTANTS(CHECK_MIRROR)
+#undef CHECK_MIRROR
+#undef MIRRORED_CONSTANTS
 
 // The mirror is handed to the system as its own structure.
 using Mirror = platform::USER_INFO_1;
