@@ -1,10 +1,10 @@
 #include "admin/mdlDiskQuota.h"
-#include "admin/wipe.h"
+#include "admin/terminated_text.h"
 #include "platform/messagebox.h"
 #include "platform/netapi.h"
 #include "platform/unique_resource.h"
+#include "platform/wipe.h"
 
-#include <limits>
 #include <string>
 
 namespace mdlDiskQuota {
@@ -27,7 +27,7 @@ struct WipedTextBufferTraits
     static void close(type& buffer) noexcept
     {
         if (buffer.data != nullptr) {
-            wipe(buffer.data, buffer.byteCount);
+            platform::wipe(buffer.data, buffer.byteCount);
             platform::NetApiBufferFree(buffer.data);
         }
     }
@@ -35,11 +35,12 @@ struct WipedTextBufferTraits
 
 using NetApiTextBuffer = platform::UniqueResource<WipedTextBufferTraits>;
 
-// Allocates room for the text and its terminator; the text is copied in only
-// once both allocations have succeeded.
+// Allocates room for the text and its terminator, whose byte count the
+// caller has made sure fits; the text is copied in only once both
+// allocations have succeeded.
 NET_API_STATUS Allocate(const std::u16string& text, NetApiTextBuffer& buffer)
 {
-    const auto byteCount = static_cast<std::uint32_t>((text.size() + 1) * sizeof(char16_t));
+    const std::uint32_t byteCount = *TerminatedByteCount(text.size());
     void* data = nullptr;
     NET_API_STATUS status = platform::NetApiBufferAllocate(byteCount, &data);
     buffer.reset({data, byteCount});
@@ -54,13 +55,11 @@ char16_t* CopyInto(const NetApiTextBuffer& buffer, const std::u16string& text)
     return platform::lstrcpyW(static_cast<char16_t*>(buffer.get().data), text.c_str());
 }
 
-// The platform reads each text up to its first NUL, and sizes its buffers in
-// 32 bits: a text with a NUL inside would reach it cut short, under another
-// name, and one too long for its terminated byte count to fit would overrun.
+// The platform reads each text up to its first NUL: a text with one inside
+// would reach it cut short, under another name.
 bool PlatformTakesWhole(const std::u16string& text)
 {
-    return text.find(u'\0') == std::u16string::npos &&
-           text.size() < std::numeric_limits<std::uint32_t>::max() / sizeof(char16_t);
+    return TerminatedByteCount(text.size()) && text.find(u'\0') == std::u16string::npos;
 }
 
 NET_API_STATUS AddAccount(const std::u16string& serverName, const std::u16string& userName,

@@ -1,11 +1,12 @@
 #include "forms/frmNewUser.h"
 
 #include "admin/mdlDiskQuota.h"
-#include "admin/wipe.h"
 #include "forms/design.h"
 #include "forms/frmQuotaEntry.h"
 #include "platform/messagebox.h"
 #include "platform/qt/keyboard.h"
+#include "platform/qt/textbox.h"
+#include "platform/wipe.h"
 #include "ui_frmNewUser.h"
 
 #include <QCoreApplication>
@@ -40,7 +41,7 @@ void frmNewUser::cmdCreate_Click()
     {
         // The one copy of the password the window makes, wiped and released
         // before the quota window opens.
-        const mdlDiskQuota::WipedText password(trimBlanks(ui->txtPassword->text()));
+        const platform::WipedText password(trimBlanks(ui->txtPassword->text()));
         status = mdlDiskQuota::CreateLocalUser(serverName, userName, password.text());
     }
     if (status != 0) {
@@ -90,6 +91,6 @@ QString frmNewUser::ValidateInput() const
 void frmNewUser::ClearInput()
 {
     ui->txtUserID->clear();
-    ui->txtPassword->clear();
-    ui->txtConfirm->clear();
+    platform::wipeText(*ui->txtPassword);
+    platform::wipeText(*ui->txtConfirm);
 }

@@ -46,6 +46,19 @@ frmQuotaEntry::frmQuotaEntry(QWidget* parent)
     smallFont.setWeight(QFont::Normal);
     ui->Label1_4->setFont(smallFont);
 
+    // A screen reader names each input after the caption beside it in the
+    // design, so that the limit and the warning level can be told apart.
+    QString limit = ui->optLimitYes->text();
+    limit.remove(u'&');
+    const QString warning = ui->Label1_2->text();
+    ui->txtLval1->setAccessibleName(limit);
+    ui->cmbL1->setAccessibleName(limit + QStringLiteral(" (unit)"));
+    ui->txtLval2->setAccessibleName(warning);
+    ui->cmbL2->setAccessibleName(warning + QStringLiteral(" (unit)"));
+    ui->txtDL->setAccessibleName(ui->Label1_3->text());
+    ui->txtDL->setAccessibleDescription(ui->Label1_4->text());
+    ui->Image1->setAccessibleDescription(QStringLiteral("Decorative picture"));
+
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmQuotaEntry::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &frmQuotaEntry::cmdCancel_Click);
     connect(ui->optLmitNo, &QRadioButton::clicked, this, &frmQuotaEntry::optLmitNo_Click);
@@ -59,6 +72,7 @@ frmQuotaEntry::~frmQuotaEntry() = default;
 void frmQuotaEntry::setUser(const QString& userName)
 {
     ui->lblUser->setText(userName);
+    ui->lblUser->setAccessibleName(ui->Label1_0->text() + QChar(u' ') + userName);
 }
 
 void frmQuotaEntry::keyPressEvent(QKeyEvent* event)

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const emulated::BufferRecord& buffer : machine.buffers()) {
         require(buffer.wipedBeforeRelease, "every network-API buffer is wiped before release");
     }
-    require(testsupport::shownMessages().size() == (status == 0 ? 0u : 1u),
+    require(testsupport::takeShownMessages().size() == (status == 0 ? 0u : 1u),
             "a message exactly when the status is not 0");
     std::vector<std::u16string> expected = before;
     if (status == 0) {

@@ -18,7 +18,7 @@ namespace fuzzing {
 inline emulated::Machine& freshMachine()
 {
     emulated::Machine::instance().reset();
-    testsupport::shownMessages().clear();
+    testsupport::takeShownMessages();
     return emulated::Machine::instance();
 }
 

@@ -32,11 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string user = texts.size() > 1 ? texts[1] : u"";
     if (addAccount) {
         std::u16string name = user;
-        // Empty, not null: the emulated machine hashes a null password as undefined behaviour.
-        char16_t noPassword[] = u"";
         platform::USER_INFO_1 record{};
         record.usri1_name = name.data();
-        record.usri1_password = noPassword;
         record.usri1_priv = platform::USER_PRIV_USER;
         machine.addUser(nullptr, 1, &record, nullptr);
     }
@@ -44,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool applied = mdlDiskQuota::SetUserDiskQuota(volume, user, limit, warning);
 
     require(machine.liveObjects() == 0, "every automation object is released");
-    const auto& messages = testsupport::shownMessages();
+    const testsupport::ShownMessages messages = testsupport::takeShownMessages();
     require(messages.size() == (applied ? 0u : 1u), "a message exactly when the result is false");
     require(namesADrive(volume) ||
                 (!applied && messages[0].text == u"The filename, directory name, or volume "

@@ -221,8 +221,9 @@ NET_API_STATUS Machine::addUser(const char16_t* serverName, std::uint32_t level,
     const auto& record = *static_cast<const platform::USER_INFO_1*>(buffer);
     const QString userName = fromPlatform(record.usri1_name);
     // Read in place: the password is never copied in clear.
+    // A null password is an empty one; the hash takes no null pointer.
     const std::u16string_view password =
-        record.usri1_password == nullptr ? std::u16string_view() : record.usri1_password;
+        record.usri1_password == nullptr ? std::u16string_view(u"") : record.usri1_password;
     if (!isValidUserName(userName)) {
         return platform::NERR_BadUsername;
     }

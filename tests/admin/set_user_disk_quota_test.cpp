@@ -1,6 +1,7 @@
 #include "admin/mdlDiskQuota.h"
+#include "platform/emulated/machine.h"
+#include "platform/utf8.h"
 #include "tests/support/recorded_messages.h"
-#include "tests/support/recording_automation.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -8,117 +9,85 @@
 
 namespace {
 
-using testsupport::AutomationCall;
-using testsupport::RecordedValue;
-using testsupport::recordingAutomation;
-using testsupport::shownMessages;
-using testsupport::TextArgument;
+using emulated::Machine;
+using mdlDiskQuota::SetUserDiskQuota;
+using testsupport::ShownMessages;
+using testsupport::takeShownMessages;
 
 class SetUserDiskQuotaTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        recordingAutomation() = {};
-        shownMessages().clear();
+        machine().reset();
+        ASSERT_EQ(mdlDiskQuota::CreateLocalUser(u"localhost", u"alice", u""), 0);
+        takeShownMessages();
     }
 
-    void TearDown() override { EXPECT_EQ(recordingAutomation().liveObjects, 0); }
+    void TearDown() override { EXPECT_EQ(machine().liveObjects(), 0); }
 
-    static const std::vector<AutomationCall>& calls() { return recordingAutomation().calls; }
-
-    static std::vector<std::u16string> members()
+    static Machine& machine() { return Machine::instance(); }
+    static std::pair<double, double> aliceOnD()
     {
-        std::vector<std::u16string> names;
-        for (const AutomationCall& call : calls()) {
-            names.push_back(call.member);
-        }
-        return names;
-    }
-
-    // The bytes the two property puts on the user entry received.
-    static std::pair<double, double> limitAndThreshold()
-    {
-        EXPECT_EQ(calls().size(), 5u);
-        if (calls().size() != 5u) {
-            return {std::nan(""), std::nan("")};
-        }
-        return {std::get<double>(calls()[3].arguments.at(0)),
-                std::get<double>(calls()[4].arguments.at(0))};
+        const emulated::QuotaEntry& entry =
+            machine().volume(u'D')->entries.at(QStringLiteral("alice"));
+        return {entry.limit, entry.threshold};
     }
 };
 
-TEST_F(SetUserDiskQuotaTest, DrivesTheQuotaObjectMemberByMemberInOrder)
+TEST_F(SetUserDiskQuotaTest, SetsLimitAndWarningLevelInBytesAndSwitchesOnLogging)
 {
-    EXPECT_TRUE(mdlDiskQuota::SetUserDiskQuota(u"D:\\\\", u"alice", 1, 1));
-
-    EXPECT_EQ(recordingAutomation().createdProgIds,
-              std::vector<std::u16string>{u"Microsoft.DiskQuota.1"});
-    ASSERT_EQ(members(),
-              (std::vector<std::u16string>{u"Initialize", u"AddUser", u"LogQuotaThreshold",
-                                           u"QuotaLimit", u"QuotaThreshold"}));
-    const std::string objects[] = {"control", "control", "control", "user", "user"};
-    const bool puts[] = {false, false, true, true, true};
-    for (std::size_t i = 0; i < calls().size(); ++i) {
-        EXPECT_EQ(calls()[i].object, objects[i]) << i;
-        EXPECT_EQ(calls()[i].isPropertyPut, puts[i]) << i;
-    }
-    EXPECT_EQ(calls()[0].arguments,
-              (std::vector<RecordedValue>{TextArgument{u"D:\\\\"}, std::int16_t{1}}));
-    EXPECT_EQ(calls()[1].arguments, std::vector<RecordedValue>{TextArgument{u"alice"}});
-    EXPECT_EQ(calls()[2].arguments, std::vector<RecordedValue>{true});
-    EXPECT_EQ(limitAndThreshold(), std::make_pair(1048576.0, 1048576.0));
-    EXPECT_TRUE(shownMessages().empty());
-}
-
-TEST_F(SetUserDiskQuotaTest, ConvertsMegabytesToBytesExactly)
-{
-    struct Conversion
+    struct Quota
     {
         std::int32_t limit, warning;
-        double limitBytes, warningBytes;
+        std::pair<double, double> bytes;
     };
-    const Conversion conversions[] = {
-        {0, 0, 0.0, 0.0},
-        // 2^31 - 1 megabytes is 2^51 - 2^20 bytes, which a double holds exactly;
-        // a warning level above the limit goes over as it is.
-        {std::numeric_limits<std::int32_t>::max(), 5, std::ldexp(1.0, 51) - std::ldexp(1.0, 20),
-         5242880.0},
-        {100, 200, 104857600.0, 209715200.0},
+    const Quota quotas[] = {
+        {1, 1, {1048576.0, 1048576.0}},
+        // A warning level above the limit goes over as it is.
+        {0, 7, {0.0, 7340032.0}},
+        // 2^31 - 1 megabytes is 2^51 - 2^20 bytes, which a double holds exactly.
+        {std::numeric_limits<std::int32_t>::max(),
+         5,
+         {std::ldexp(1.0, 51) - std::ldexp(1.0, 20), 5242880.0}},
         // A negative count: the service's value for no limit.
-        {-1, -7, -1.0, -1.0},
+        {-1, -7, {-1.0, -1.0}},
     };
-    for (const Conversion& conversion : conversions) {
-        recordingAutomation() = {};
-        EXPECT_TRUE(
-            mdlDiskQuota::SetUserDiskQuota(u"C:", u"bob", conversion.limit, conversion.warning));
-        EXPECT_EQ(limitAndThreshold(),
-                  std::make_pair(conversion.limitBytes, conversion.warningBytes));
+    for (const Quota& quota : quotas) {
+        EXPECT_TRUE(SetUserDiskQuota(u"D:\\\\", u"alice", quota.limit, quota.warning));
+        EXPECT_EQ(aliceOnD(), quota.bytes);
     }
-    EXPECT_TRUE(shownMessages().empty());
+    EXPECT_TRUE(machine().volume(u'D')->logsThreshold);
+    EXPECT_TRUE(takeShownMessages().empty());
 }
 
-TEST_F(SetUserDiskQuotaTest, AFailureIsShownOnceAndSkipsTheRest)
+TEST_F(SetUserDiskQuotaTest, AFailureIsShownByItsDescriptionAndSkipsTheRest)
 {
-    const std::pair<const char16_t*, std::size_t> failures[] = {
-        {u"CreateObject", 0},      {u"Initialize", 1}, {u"AddUser", 2},
-        {u"LogQuotaThreshold", 3}, {u"QuotaLimit", 4}, {u"QuotaThreshold", 5}};
-    for (const auto& [member, callsMade] : failures) {
-        SCOPED_TRACE(callsMade);
-        recordingAutomation() = {};
-        shownMessages().clear();
-        recordingAutomation().failingMember = member;
-        recordingAutomation().failureDescription = u"The device is not ready.";
+    EXPECT_FALSE(SetUserDiskQuota(u"E:\\", u"alice", 1, 1));
+    EXPECT_FALSE(SetUserDiskQuota(u"D:", u"nobody", 1, 1));
+    EXPECT_FALSE(machine().volume(u'D')->logsThreshold) << "AddUser failed before logging";
+    machine().failNextCreation(static_cast<std::int32_t>(0x80040154));
+    EXPECT_FALSE(SetUserDiskQuota(u"D:", u"alice", 1, 1));
+    machine().failNextUse(QStringLiteral("QuotaThreshold"), static_cast<std::int32_t>(0x80070005));
+    EXPECT_FALSE(SetUserDiskQuota(u"D:", u"alice", 7, 6));
+    EXPECT_EQ(aliceOnD(), std::pair(7 * 1048576.0, -1.0)) << "earlier steps stay applied";
 
-        EXPECT_FALSE(mdlDiskQuota::SetUserDiskQuota(u"D:", u"dave", 10, 8));
+    EXPECT_EQ(takeShownMessages(),
+              (ShownMessages{{u"The request is not supported."},
+                             {u"No mapping between account names and security IDs was done."},
+                             {u"Automation error 0x80040154"},
+                             {u"Access is denied."}}));
+}
 
-        EXPECT_EQ(calls().size(), callsMade);
-        ASSERT_EQ(shownMessages().size(), 1u);
-        EXPECT_EQ(shownMessages()[0].text, u"The device is not ready.");
-        EXPECT_EQ(shownMessages()[0].style, platform::MessageStyle::Critical);
-        EXPECT_EQ(shownMessages()[0].title, u"Local Users and Groups");
-        EXPECT_EQ(recordingAutomation().liveObjects, 0);
-    }
+// The text of a standard exception, the one error the routine traps besides
+// the automation's, is UTF-8.
+TEST(Utf8Test, DecodesEveryCharacterAndMarksWhatIsNone)
+{
+    EXPECT_EQ(platform::fromUtf8("Zu wenig Speicher f\xC3\xBCr \xE2\x82\xAC \xF0\x9F\x92\xBE"),
+              u"Zu wenig Speicher f\u00FCr \u20AC \U0001F4BE");
+    EXPECT_EQ(platform::fromUtf8("\xC3(\xE2\x82\xC0\x80\xED\xA0\x80"),
+              u"\uFFFD(\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(platform::toUtf8(u"f\u00FCr \U0001F4BE"), "f\xC3\xBCr \xF0\x9F\x92\xBE");
 }
 
 } // namespace

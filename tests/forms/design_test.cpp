@@ -1,69 +1,122 @@
-// Every caption and text of the windows fits its control at the design's
-// geometry with the font the windows use.
+// The windows as their design lays them out: nothing clipped, every input
+// named for a screen reader, and Tab through the inputs in the design's order.
 
 #include "forms/frmNewUser.h"
 #include "forms/frmQuotaEntry.h"
+#include "tests/support/widgets.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
-#include <algorithm>
-#include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
+
+using namespace Qt::StringLiterals;
 
 void expectNothingClipped(QWidget& window)
 {
     window.ensurePolished();
-    for (QLabel* label : window.findChildren<QLabel*>()) {
-        if (label->pixmap().isNull()) {
-            const QSize needed = label->sizeHint();
-            EXPECT_LE(needed.width(), label->width()) << qPrintable(label->objectName());
-            EXPECT_LE(needed.height(), label->height()) << qPrintable(label->objectName());
-        }
-    }
-    for (QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
-        const QSize text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
+    for (QWidget* control : window.findChildren<QWidget*>()) {
         QSize needed;
-        if (qobject_cast<QPushButton*>(button) != nullptr) {
+        if (auto* label = qobject_cast<QLabel*>(control)) {
+            needed = label->sizeHint();
+        } else if (auto* button = qobject_cast<QPushButton*>(control)) {
             const int margin =
                 button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
-            needed = text + QSize(2 * margin, 0);
-        } else {
-            // A check box or option button: its indicator and the caption beside it.
-            const QStyle::PixelMetric indicatorHeight = qobject_cast<QRadioButton*>(button)
-                                                            ? QStyle::PM_ExclusiveIndicatorHeight
-                                                            : QStyle::PM_IndicatorHeight;
-            needed = QSize(button->sizeHint().width(),
-                           std::max(text.height(), button->style()->pixelMetric(indicatorHeight,
-                                                                                nullptr, button)));
+            needed = button->fontMetrics().size(Qt::TextShowMnemonic, button->text()) +
+                     QSize(2 * margin, 0);
+        } else if (auto* option = qobject_cast<QAbstractButton*>(control)) {
+            needed = QSize(option->sizeHint().width(), option->fontMetrics().height());
+        } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
+            // The frame and the text margins take two pixels on each side.
+            needed = QSize(box->fontMetrics().horizontalAdvance(box->text()) + 8,
+                           box->fontMetrics().height() + 4);
         }
-        EXPECT_LE(needed.width(), button->width()) << qPrintable(button->objectName());
-        EXPECT_LE(needed.height(), button->height()) << qPrintable(button->objectName());
-    }
-    for (QLineEdit* box : window.findChildren<QLineEdit*>()) {
-        // The frame and the text margins take two pixels on each side.
-        const QSize text(box->fontMetrics().horizontalAdvance(box->text()),
-                         box->fontMetrics().height());
-        EXPECT_LE(text.width() + 8, box->width()) << qPrintable(box->objectName());
-        EXPECT_LE(text.height() + 4, box->height()) << qPrintable(box->objectName());
+        EXPECT_LE(needed.width(), control->width()) << qPrintable(control->objectName());
+        EXPECT_LE(needed.height(), control->height()) << qPrintable(control->objectName());
     }
 }
 
-TEST(DesignTest, NewUserWindowClipsNoCaption)
+// Each control's role, name and description, as a screen reader reads them.
+using Reading = std::tuple<QString, QAccessible::Role, QString, QString>;
+
+void expectReadings(QWidget& window, const std::vector<Reading>& readings)
+{
+    for (const auto& [name, role, accessibleName, description] : readings) {
+        QAccessibleInterface* control =
+            QAccessible::queryAccessibleInterface(testsupport::child(window, qPrintable(name)));
+        ASSERT_NE(control, nullptr) << qPrintable(name);
+        EXPECT_EQ(Reading(name, control->role(), control->text(QAccessible::Name),
+                          control->text(QAccessible::Description)),
+                  Reading(name, role, accessibleName, description));
+    }
+}
+
+// The controls Tab moves through from the focused one, back to where it began.
+QStringList tabOrder()
+{
+    QStringList order;
+    const QWidget* start = QApplication::focusWidget();
+    do {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    } while (QApplication::focusWidget() != start && order.size() < 20);
+    return order;
+}
+
+TEST(DesignTest, NewUserWindow)
 {
     frmNewUser window;
+    EXPECT_EQ(window.size(), QSize(411, 367));
     expectNothingClipped(window);
+    using enum QAccessible::Role;
+    expectReadings(window,
+                   {{u"txtUserID"_s, EditableText, u"User name:"_s, {}},
+                    {u"txtName"_s, EditableText, u"Full name:"_s, {}},
+                    {u"txtDescr"_s, EditableText, u"Description:"_s, {}},
+                    {u"txtPassword"_s, EditableText, u"Password:"_s, {}},
+                    {u"txtConfirm"_s, EditableText, u"Confirm password:"_s, {}},
+                    {u"chkOp1"_s, CheckBox, u"User must change password at next logon"_s, {}},
+                    {u"chkOp4"_s, CheckBox, u"Account is disabled"_s, {}},
+                    {u"txtServer"_s, EditableText, u"Server name:"_s, {}},
+                    {u"cmdCreate"_s, Button, u"Create"_s, {}},
+                    {u"cmdClose"_s, Button, u"Close"_s, {}}});
+
+    ASSERT_TRUE(testsupport::showActive(window));
+    QTest::keyClicks(QApplication::focusWidget(), u"kim"_s);
+    EXPECT_EQ(tabOrder(), (QStringList{u"txtPassword"_s, u"txtConfirm"_s, u"txtServer"_s,
+                                       u"cmdCreate"_s, u"cmdClose"_s, u"txtUserID"_s}));
 }
 
-TEST(DesignTest, QuotaEntryWindowClipsNoCaption)
+TEST(DesignTest, QuotaEntryWindow)
 {
     frmQuotaEntry window;
     window.setUser(QString(20, u'W')); // the longest user name, in wide letters
+    EXPECT_EQ(window.size(), QSize(328, 216));
     expectNothingClipped(window);
+    window.setUser(u"quinn"_s);
+    using enum QAccessible::Role;
+    expectReadings(window,
+                   {{u"txtDL"_s, EditableText, u"Drive Letter:"_s, u"[must be NTFS drive)"_s},
+                    {u"Image1"_s, Graphic, {}, u"Decorative picture"_s},
+                    {u"lblUser"_s, StaticText, u"User: quinn"_s, {}},
+                    {u"optLmitNo"_s, RadioButton, u"Do not limit disk usage"_s, {}},
+                    {u"optLimitYes"_s, RadioButton, u"Limite disk space to"_s, {}},
+                    {u"txtLval1"_s, EditableText, u"Limite disk space to"_s, {}},
+                    {u"cmbL1"_s, ComboBox, u"Limite disk space to (unit)"_s, {}},
+                    {u"txtLval2"_s, EditableText, u"Set warning level to"_s, {}},
+                    {u"cmbL2"_s, ComboBox, u"Set warning level to (unit)"_s, {}},
+                    {u"cmdOK"_s, Button, u"OK"_s, {}},
+                    {u"cmdCancel"_s, Button, u"Cancel"_s, {}}});
+
+    ASSERT_TRUE(testsupport::showActive(window));
+    EXPECT_EQ(tabOrder(), (QStringList{u"txtLval1"_s, u"txtLval2"_s, u"cmbL1"_s, u"cmbL2"_s,
+                                       u"cmdCancel"_s, u"cmdOK"_s, u"txtDL"_s, u"optLmitNo"_s}));
 }
 
 } // namespace

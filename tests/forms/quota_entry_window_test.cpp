@@ -4,21 +4,19 @@
 #include "tests/support/recorded_messages.h"
 #include "tests/support/widgets.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
+using namespace Qt::StringLiterals;
 using emulated::Machine;
-using testsupport::shownMessages;
+using platform::MessageStyle;
+using testsupport::ShownMessages;
+using testsupport::takeShownMessages;
 
 class QuotaEntryWindowTest : public ::testing::Test
 {
@@ -26,218 +24,143 @@ protected:
     void SetUp() override
     {
         Machine::instance().reset();
-        shownMessages().clear();
         ASSERT_EQ(mdlDiskQuota::CreateLocalUser(u"localhost", u"quinn", u""), 0);
-        window = std::make_unique<frmQuotaEntry>();
-        window->setUser(QStringLiteral("quinn"));
-        ASSERT_TRUE(testsupport::showActive(*window));
+        takeShownMessages();
+        window.setUser(u"quinn"_s);
+        ASSERT_TRUE(testsupport::showActive(window));
     }
 
-    template <typename T = QWidget> T* control(const char* name) const
-    {
-        return testsupport::child<T>(*window, name);
-    }
-
-    QLineEdit* box(const char* name) const { return control<QLineEdit>(name); }
-    QComboBox* list(const char* name) const { return control<QComboBox>(name); }
-    void click(const char* name) const { testsupport::click(control(name)); }
+    QLineEdit* box(const char* name) { return testsupport::child<QLineEdit>(window, name); }
+    void click(const char* name) { testsupport::click(testsupport::child(window, name)); }
 
     static const emulated::QuotaEntry* entryOnD()
     {
         const auto& entries = Machine::instance().volume(u'D')->entries;
-        const auto found = entries.find(QStringLiteral("quinn"));
+        const auto found = entries.find(u"quinn"_s);
         return found == entries.end() ? nullptr : &found->second;
     }
 
-    static QColor systemColour(QPalette::ColorRole role)
+    // Each limit field's back colour, and whether it takes input.
+    std::vector<std::pair<QColor, bool>> limitFields()
     {
-        return QApplication::palette().color(role);
+        std::vector<std::pair<QColor, bool>> fields;
+        for (const char* name : {"txtLval1", "txtLval2", "cmbL1", "cmbL2"}) {
+            const QWidget* field = testsupport::child(window, name);
+            fields.emplace_back(field->palette().color(QPalette::Base), field->isEnabled());
+        }
+        return fields;
     }
 
-    std::unique_ptr<frmQuotaEntry> window;
+    frmQuotaEntry window;
 };
 
-TEST_F(QuotaEntryWindowTest, StartsInItsDesignState)
+TEST_F(QuotaEntryWindowTest, TheOptionsFillTheValuesUnitsAndColours)
 {
-    EXPECT_EQ(window->minimumSize(), window->maximumSize());
-    EXPECT_EQ(control<QLabel>("lblUser")->text(), QStringLiteral("quinn"));
-    EXPECT_EQ(control<QLabel>("Image1")->pixmap().size(), QSize(38, 41));
-    EXPECT_EQ(QApplication::focusWidget(), control("optLmitNo"));
-
-    EXPECT_FALSE(control<QRadioButton>("optLmitNo")->isChecked());
-    EXPECT_FALSE(control<QRadioButton>("optLimitYes")->isChecked());
-    EXPECT_EQ(box("txtDL")->text(), QStringLiteral("D:\\\\"));
-    EXPECT_EQ(box("txtDL")->maxLength(), 4);
-    for (const char* name : {"txtLval1", "txtLval2"}) {
-        EXPECT_EQ(box(name)->text(), QStringLiteral("No Limit")) << name;
-        EXPECT_TRUE(box(name)->alignment() & Qt::AlignRight) << name;
-    }
-    for (const char* name : {"cmbL1", "cmbL2"}) {
-        EXPECT_EQ(list(name)->count(), 0) << name;
-        EXPECT_FALSE(list(name)->isEditable()) << name;
-    }
-    EXPECT_EQ(box("txtLval1")->palette().color(QPalette::Base), QColor(Qt::white));
-    EXPECT_EQ(box("txtDL")->palette().color(QPalette::Base), QColor(Qt::white));
-    for (QPushButton* button : window->findChildren<QPushButton*>()) {
-        EXPECT_FALSE(button->isDefault()) << qPrintable(button->objectName());
-    }
-}
-
-TEST_F(QuotaEntryWindowTest, EachChoiceOfTheLimitOptionAddsAUnit)
-{
+    const auto look = [](QPalette::ColorRole role) {
+        return std::vector(4, std::pair(QApplication::palette().color(role), true));
+    };
     click("optLimitYes");
     click("optLimitYes");
     for (const char* name : {"cmbL1", "cmbL2"}) {
-        EXPECT_EQ(list(name)->count(), 2) << name;
-        EXPECT_EQ(list(name)->itemText(0), QStringLiteral("MB")) << name;
-        EXPECT_EQ(list(name)->itemText(1), QStringLiteral("MB")) << name;
-        EXPECT_EQ(list(name)->currentIndex(), 0) << name;
+        const auto* units = testsupport::child<QComboBox>(window, name);
+        EXPECT_EQ(units->count(), 2) << "one MB for each choice";
+        EXPECT_EQ(units->itemText(1), u"MB"_s);
+        EXPECT_EQ(units->currentIndex(), 0);
     }
-    for (const char* name : {"txtLval1", "txtLval2", "cmbL1", "cmbL2"}) {
-        EXPECT_EQ(control(name)->palette().color(QPalette::Base), systemColour(QPalette::Base));
-        EXPECT_TRUE(control(name)->isEnabled()) << name;
-    }
-    EXPECT_EQ(box("txtLval1")->text(), QStringLiteral("1"));
-    EXPECT_EQ(box("txtLval2")->text(), QStringLiteral("1"));
-}
+    EXPECT_EQ(box("txtLval1")->text(), u"1"_s);
+    EXPECT_EQ(box("txtLval2")->text(), u"1"_s);
+    EXPECT_EQ(limitFields(), look(QPalette::Base));
 
-TEST_F(QuotaEntryWindowTest, TheNoLimitOptionEmptiesTheValuesAndGreysTheFields)
-{
-    click("optLimitYes");
-    // Chosen by keyboard: the option takes the focus, Space chooses it.
-    control("optLmitNo")->setFocus();
-    QTest::keyClick(control("optLmitNo"), Qt::Key_Space);
-    EXPECT_TRUE(control<QRadioButton>("optLmitNo")->isChecked());
+    click("optLmitNo");
     EXPECT_TRUE(box("txtLval1")->text().isEmpty());
     EXPECT_TRUE(box("txtLval2")->text().isEmpty());
-    for (const char* name : {"txtLval1", "txtLval2", "cmbL1", "cmbL2"}) {
-        EXPECT_EQ(control(name)->palette().color(QPalette::Base), systemColour(QPalette::Button))
-            << name;
-        EXPECT_TRUE(control(name)->isEnabled()) << name;
-    }
-    EXPECT_EQ(list("cmbL1")->count(), 1) << "the list keeps what it had";
+    EXPECT_EQ(limitFields(), look(QPalette::Button));
 }
 
 TEST_F(QuotaEntryWindowTest, ValueBoxesTakeTypedDigitsOnly)
 {
     QLineEdit* limit = box("txtLval1");
     limit->clear();
-    QTest::keyClicks(limit, QStringLiteral("4x2 -"));
-    EXPECT_EQ(limit->text(), QStringLiteral("42"));
+    QTest::keyClicks(limit, u"4x2 -"_s);
     QTest::keyClick(limit, Qt::Key_Backspace);
-    EXPECT_EQ(limit->text(), QStringLiteral("42")) << "Backspace is a character too";
-    QTest::keyClick(limit, Qt::Key_Home);
-    QTest::keyClick(limit, Qt::Key_Delete);
-    EXPECT_EQ(limit->text(), QStringLiteral("2")) << "Delete types no character";
-
-    QApplication::clipboard()->setText(QStringLiteral("7x"));
+    QApplication::clipboard()->setText(u"7"_s);
     QTest::keyClick(limit, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(limit->text(), QStringLiteral("2"));
-    limit->paste(); // as the context menu does
-    EXPECT_EQ(limit->text(), QStringLiteral("7x2"));
+    EXPECT_EQ(limit->text(), u"42"_s);
 }
 
-TEST_F(QuotaEntryWindowTest, OkAppliesTheQuotaInMegabytesAndCloses)
+TEST_F(QuotaEntryWindowTest, OkAppliesTheValuesInMegabytesAndCloses)
 {
-    click("optLimitYes");
-    box("txtLval1")->setText(QStringLiteral("0500"));
-    box("txtLval2")->setText(QStringLiteral(" 450 "));
-    click("cmdOK");
-
-    EXPECT_FALSE(window->isVisible());
-    ASSERT_NE(entryOnD(), nullptr);
-    EXPECT_EQ(entryOnD()->limit, 500 * 1048576.0);
-    EXPECT_EQ(entryOnD()->threshold, 450 * 1048576.0);
+    const std::pair<QString, QString> values[] = {
+        {u"0500"_s, u" 450 "_s}, {u"No Limit"_s, u"No Limit"_s}, {QString(), QString()}};
+    const std::pair<double, double> bytes[] = {
+        {500 * 1048576.0, 450 * 1048576.0}, {-1.0, -1.0}, {-1.0, -1.0}};
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        window.show();
+        box("txtLval1")->setText(values[i].first);
+        box("txtLval2")->setText(values[i].second);
+        click("cmdOK");
+        EXPECT_FALSE(window.isVisible());
+        ASSERT_NE(entryOnD(), nullptr);
+        EXPECT_EQ(std::pair(entryOnD()->limit, entryOnD()->threshold), bytes[i]);
+    }
     EXPECT_TRUE(Machine::instance().volume(u'D')->logsThreshold);
-    EXPECT_TRUE(shownMessages().empty());
+    EXPECT_TRUE(takeShownMessages().empty());
 }
 
-TEST_F(QuotaEntryWindowTest, NoLimitGivesAnEntryWithoutLimit)
-{
-    click("cmdOK"); // the design's "No Limit" in both boxes
-    ASSERT_NE(entryOnD(), nullptr);
-    EXPECT_EQ(entryOnD()->limit, -1.0);
-
-    Machine::instance().volume(u'D')->entries.clear();
-    window->show();
-    click("optLmitNo");
-    click("cmdOK");
-    ASSERT_NE(entryOnD(), nullptr);
-    EXPECT_EQ(entryOnD()->limit, -1.0);
-    EXPECT_EQ(entryOnD()->threshold, -1.0);
-}
-
-TEST_F(QuotaEntryWindowTest, AnEmptyDriveBoxKeepsTheWindowOpen)
+TEST_F(QuotaEntryWindowTest, WhatIsNoDriveOrNoCountKeepsTheWindowOpen)
 {
     box("txtDL")->clear();
     click("cmdOK");
-    ASSERT_EQ(shownMessages().size(), 1u);
-    EXPECT_EQ(shownMessages()[0].text, u"Invalid Drive Letter.");
-    EXPECT_EQ(shownMessages()[0].style, platform::MessageStyle::Information);
-    EXPECT_EQ(shownMessages()[0].title, u"Local Users and Groups");
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(entryOnD(), nullptr);
-}
+    EXPECT_EQ(takeShownMessages(),
+              (ShownMessages{{u"Invalid Drive Letter.", MessageStyle::Information}}));
 
-TEST_F(QuotaEntryWindowTest, QuotaFailuresAreShownAndTheWindowCloses)
-{
-    box("txtDL")->setText(QStringLiteral("   "));
+    box("txtDL")->setText(u"D:"_s);
+    box("txtLval1")->setText(u"2147483648"_s);
+    box("txtLval2")->setText(u"7x"_s);
     click("cmdOK");
-    EXPECT_FALSE(window->isVisible());
-
-    window->show();
-    box("txtDL")->setText(QStringLiteral("Q:"));
-    click("cmdOK");
-    EXPECT_FALSE(window->isVisible());
-
-    ASSERT_EQ(shownMessages().size(), 2u);
-    EXPECT_EQ(shownMessages()[0].text,
-              u"The filename, directory name, or volume label syntax is incorrect.");
-    EXPECT_EQ(shownMessages()[1].text, u"The system cannot find the path specified.");
-    EXPECT_EQ(shownMessages()[1].style, platform::MessageStyle::Critical);
-}
-
-TEST_F(QuotaEntryWindowTest, ValuesThatAreNoCountKeepTheWindowOpen)
-{
-    box("txtLval1")->setText(QStringLiteral("2147483648"));
-    box("txtLval2")->setText(QStringLiteral("7x"));
-    click("cmdOK");
-    ASSERT_EQ(shownMessages().size(), 1u);
-    EXPECT_EQ(shownMessages()[0].text, u"Invalid warning level.") << "checked first";
-    EXPECT_EQ(shownMessages()[0].style, platform::MessageStyle::Information);
+    EXPECT_EQ(takeShownMessages(),
+              (ShownMessages{{u"Invalid warning level.", MessageStyle::Information}}));
     EXPECT_EQ(QApplication::focusWidget(), box("txtLval2"));
-
-    box("txtLval2")->setText(QStringLiteral("2147483647"));
+    box("txtLval2")->setText(u"2147483647"_s);
     click("cmdOK");
-    ASSERT_EQ(shownMessages().size(), 2u);
-    EXPECT_EQ(shownMessages()[1].text, u"Invalid disk space limit.");
+    EXPECT_EQ(takeShownMessages(),
+              (ShownMessages{{u"Invalid disk space limit.", MessageStyle::Information}}));
     EXPECT_EQ(QApplication::focusWidget(), box("txtLval1"));
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(entryOnD(), nullptr);
-}
 
-TEST_F(QuotaEntryWindowTest, CancelTheCloseBoxAndNoOtherKeyApplyNothing)
-{
+    // Neither Escape nor Enter in a box closes it: there is no cancel and no default button.
     QTest::keyClick(box("txtDL"), Qt::Key_Escape);
     QTest::keyClick(box("txtDL"), Qt::Key_Return);
-    EXPECT_TRUE(window->isVisible()) << "no cancel and no default button";
-
-    click("cmdCancel");
-    EXPECT_FALSE(window->isVisible());
-    window->show();
-    window->close();
-    EXPECT_FALSE(window->isVisible());
-
+    EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(entryOnD(), nullptr);
-    EXPECT_TRUE(shownMessages().empty());
 }
 
-TEST_F(QuotaEntryWindowTest, EnterOnAFocusedButtonPressesIt)
+TEST_F(QuotaEntryWindowTest, AQuotaFailureIsShownAndTheWindowClosesAnyway)
 {
-    control("cmdOK")->setFocus();
-    QTest::keyClick(control("cmdOK"), Qt::Key_Return);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_NE(entryOnD(), nullptr);
+    const std::u16string syntax =
+        u"The filename, directory name, or volume label syntax is incorrect.";
+    const std::pair<QString, std::u16string> drives[] = {
+        {u"   "_s, syntax},
+        {u"C:\n"_s, syntax},
+        {u"Q:"_s, u"The system cannot find the path specified."}};
+    for (const auto& [drive, description] : drives) {
+        window.show();
+        box("txtDL")->setText(drive);
+        click("cmdOK");
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_EQ(takeShownMessages(), ShownMessages{{description}});
+    }
+    EXPECT_TRUE(Machine::instance().volume(u'C')->entries.empty());
+}
+
+TEST_F(QuotaEntryWindowTest, CancelAndTheCloseBoxApplyNothing)
+{
+    click("cmdCancel");
+    EXPECT_FALSE(window.isVisible());
+    window.show();
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(entryOnD(), nullptr);
+    EXPECT_TRUE(takeShownMessages().empty());
 }
 
 } // namespace

@@ -6,23 +6,21 @@
 
 namespace testsupport {
 
-void whenModalShown(std::function<void(QWidget& modal)> act)
+void withModal(const std::function<void()>& open, const std::function<void(QWidget& modal)>& act)
 {
-    auto* poll = new QTimer(qApp);
-    auto triesLeft = std::make_shared<int>(500);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, triesLeft, act = std::move(act)] {
+    bool shown = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal != nullptr && modal->isVisible()) {
-            poll->deleteLater();
-            poll->stop();
+            poll.stop();
+            shown = true;
             act(*modal);
-        } else if (--*triesLeft == 0) {
-            poll->deleteLater();
-            poll->stop();
-            ADD_FAILURE() << "no modal window was shown";
         }
     });
-    poll->start(10);
+    poll.start(10);
+    open();
+    EXPECT_TRUE(shown) << "no modal window was shown";
 }
 
 } // namespace testsupport

@@ -7,8 +7,9 @@
 
 namespace testsupport {
 
-// Once a modal window is shown, hands it to `act`; a test fails when none is
-// shown within a few seconds.
-void whenModalShown(std::function<void(QWidget& modal)> act);
+// Runs `open`, which shows a modal window and returns once it is closed, and
+// hands that window to `act` while it is shown; `act` must close it. The
+// test fails when `open` returns without having shown one.
+void withModal(const std::function<void()>& open, const std::function<void(QWidget& modal)>& act);
 
 } // namespace testsupport

@@ -1,11 +1,29 @@
 #include "tests/support/recorded_messages.h"
 
-namespace testsupport {
+#include "platform/utf8.h"
 
-std::vector<ShownMessage>& shownMessages()
+#include <utility>
+
+namespace testsupport {
+namespace {
+
+ShownMessages& shownMessages()
 {
-    static std::vector<ShownMessage> messages;
+    static ShownMessages messages;
     return messages;
+}
+
+} // namespace
+
+std::ostream& operator<<(std::ostream& out, const ShownMessage& message)
+{
+    return out << '"' << platform::toUtf8(message.text) << "\" (style " << int(message.style)
+               << ", \"" << platform::toUtf8(message.title) << "\")";
+}
+
+ShownMessages takeShownMessages()
+{
+    return std::exchange(shownMessages(), {});
 }
 
 } // namespace testsupport

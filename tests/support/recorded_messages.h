@@ -5,6 +5,7 @@
 
 #include "platform/messagebox.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -13,10 +14,18 @@ namespace testsupport {
 struct ShownMessage
 {
     std::u16string text;
-    platform::MessageStyle style;
-    std::u16string title;
+    platform::MessageStyle style = platform::MessageStyle::Critical;
+    std::u16string title = u"Local Users and Groups";
+
+    bool operator==(const ShownMessage&) const = default;
 };
 
-std::vector<ShownMessage>& shownMessages();
+using ShownMessages = std::vector<ShownMessage>;
+
+// As a failing test prints it.
+std::ostream& operator<<(std::ostream& out, const ShownMessage& message);
+
+// The messages shown since the last call, which forgets them.
+ShownMessages takeShownMessages();
 
 } // namespace testsupport

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace mdlDiskQuota {
+namespace platform {
 
 // Overwrites memory with zeros in a way the compiler may not drop, for
 // secrets that are about to be released.
@@ -33,4 +33,4 @@ private:
     std::u16string text_;
 };
 
-} // namespace mdlDiskQuota
+} // namespace platform
