@@ -1,12 +1,18 @@
 # make run: installs what is missing, builds, and opens the New User window.
-# make test: installs what is missing, builds, and runs every test, the
-# Windows side's too (cross-built, run under Wine: make windows-test).
+# make test: installs what is missing, builds, and runs every test: the
+# native ones, the fuzz targets over their corpus under the sanitizers (make
+# fuzz-replay), and the Windows side's, cross-built and run under Wine (make
+# windows-test).
+# make fuzz: fuzzes the routines for a bounded time (FUZZ_SECONDS in all).
+# make bench: measures start-up, memory and the quota window's response.
 
 BUILD_DIR ?= build
 WINDOWS_BUILD_DIR ?= build-windows
+FUZZ_SECONDS ?= 240
+BENCH_RUNS ?= 20
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test windows-test clean
+.PHONY: all deps build run test fuzz-replay windows-test fuzz bench clean
 
 all: build
 
@@ -22,10 +28,20 @@ run: build
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure --timeout 120
+	$(MAKE) fuzz-replay
 	$(MAKE) windows-test
+
+fuzz-replay:
+	JOBS=$(JOBS) scripts/fuzz replay
 
 windows-test:
 	JOBS=$(JOBS) scripts/windows-test $(WINDOWS_BUILD_DIR)
 
+fuzz:
+	JOBS=$(JOBS) scripts/fuzz run $(FUZZ_SECONDS)
+
+bench:
+	JOBS=$(JOBS) scripts/bench $(BENCH_RUNS)
+
 clean:
-	rm -rf $(BUILD_DIR) $(WINDOWS_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(WINDOWS_BUILD_DIR) build-fuzz build-bench
