@@ -7,9 +7,10 @@
 #include "platform/emulated/machine.h"
 #include "tests/support/recorded_messages.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -31,32 +32,29 @@ inline void require(bool holds, const char* property)
 }
 
 // Reads an input front to back; a read past its end yields zeros.
-class Input
+struct Input
 {
-public:
-    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    const std::uint8_t* data;
+    std::size_t size;
 
-    std::uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
-
-    std::int32_t int32()
+    template <typename T> T take()
     {
-        std::uint32_t value = 0;
-        for (int shift = 0; shift < 32; shift += 8) {
-            value |= std::uint32_t{byte()} << shift;
-        }
-        return static_cast<std::int32_t>(value);
+        T value{};
+        const std::size_t count = std::min(sizeof value, size);
+        std::memcpy(&value, data, count);
+        data += count;
+        size -= count;
+        return value;
     }
 
-    // The rest as UTF-16LE code units: the first one is the delimiter that
-    // separates the texts after it, so that any other code unit, NUL
-    // included, can stand inside a text. There is always at least one text.
+    // The rest as UTF-16 code units: the first is the delimiter between the
+    // texts after it, so that any other, NUL included, can stand in a text.
     std::vector<std::u16string> texts()
     {
-        const char16_t delimiter = unit();
+        const auto delimiter = take<char16_t>();
         std::vector<std::u16string> texts(1);
-        while (size_ - at_ >= 2) {
-            const char16_t c = unit();
-            if (c == delimiter) {
+        while (size >= sizeof(char16_t)) {
+            if (const auto c = take<char16_t>(); c == delimiter) {
                 texts.emplace_back();
             } else {
                 texts.back().push_back(c);
@@ -64,17 +62,6 @@ public:
         }
         return texts;
     }
-
-private:
-    char16_t unit()
-    {
-        const std::uint8_t low = byte();
-        return static_cast<char16_t>(low | byte() << 8);
-    }
-
-    const std::uint8_t* data_;
-    std::size_t size_;
-    std::size_t at_ = 0;
 };
 
 } // namespace fuzzing

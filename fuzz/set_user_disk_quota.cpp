@@ -22,11 +22,11 @@ bool namesADrive(std::u16string_view path)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    fuzzing::Input input(data, size);
+    fuzzing::Input input{data, size};
     emulated::Machine& machine = fuzzing::freshMachine();
-    const bool addAccount = input.byte() % 2 == 0;
-    const std::int32_t limit = input.int32();
-    const std::int32_t warning = input.int32();
+    const bool addAccount = input.take<std::uint8_t>() % 2 == 0;
+    const std::int32_t limit = input.take<std::int32_t>();
+    const std::int32_t warning = input.take<std::int32_t>();
     const std::vector<std::u16string> texts = input.texts();
     const std::u16string& volume = texts[0];
     const std::u16string user = texts.size() > 1 ? texts[1] : u"";

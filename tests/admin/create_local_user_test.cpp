@@ -37,7 +37,9 @@ protected:
 
 TEST_F(CreateLocalUserTest, AddsAnOrdinaryUserThroughTwoTerminatedBuffers)
 {
-    EXPECT_EQ(CreateLocalUser(u"\\\\" + here(), u"alice", u"Secret 1"), 0);
+    EXPECT_EQ(CreateLocalUser(u"\\\\" + machine().name().toUpper().toStdU16String(), u"alice",
+                              u"Secret 1"),
+              0);
     EXPECT_TRUE(takeShownMessages().empty());
     const emulated::Account* account = machine().findAccount(QStringLiteral("alice"));
     ASSERT_NE(account, nullptr);
@@ -73,13 +75,15 @@ TEST_F(CreateLocalUserTest, ReportsEachRefusalOnceInItsOwnWords)
          u"Errors occured (Invalid Server name)  when adding user erin"},
         {here(), u"GUEST", u"pw", 2224,
          u"Errors occured (User already exist)  when adding user GUEST"},
+        {u"", u"erin", u"pw", 53, u"Errors occured (Invalid Server name)  when adding user erin"},
         {u"\\" + here(), u"dave", u"pw", 123, u"Error 123 in parameter 0 when adding user dave"},
+        {u"\\\\", u"dave", u"pw", 123, u"Error 123 in parameter 0 when adding user dave"},
     };
     for (const Refusal& refusal : refusals) {
         EXPECT_EQ(CreateLocalUser(refusal.server, refusal.user, refusal.password), refusal.status);
         EXPECT_EQ(takeShownMessages(), ShownMessages{{refusal.message}});
     }
-    EXPECT_EQ(machine().buffers().size(), 6u) << "two for each refusal that reached the machine";
+    EXPECT_EQ(machine().buffers().size(), 10u) << "two for each refusal that reached the machine";
     EXPECT_EQ(machine().accounts().size(), 3u);
 
     machine().failNextUserAdd(87, 1);

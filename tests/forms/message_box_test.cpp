@@ -1,5 +1,4 @@
 #include "platform/messagebox.h"
-#include "tests/support/modal.h"
 #include "tests/support/widgets.h"
 
 #include <QMessageBox>

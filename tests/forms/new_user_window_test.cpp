@@ -1,7 +1,6 @@
 #include "forms/frmNewUser.h"
 #include "platform/emulated/machine.h"
 #include "tests/support/freed_memory.h"
-#include "tests/support/modal.h"
 #include "tests/support/recorded_messages.h"
 #include "tests/support/widgets.h"
 
@@ -43,6 +42,12 @@ protected:
         QTest::keyClicks(box("txtPassword"), password);
         QTest::keyClicks(box("txtConfirm"), confirmation);
         QTest::keyClicks(box("txtServer"), server);
+    }
+
+    // Presses Create, and acts on the quota window it opens.
+    void createThen(const std::function<void(QWidget& quota)>& act)
+    {
+        testsupport::withModal([this] { click(create()); }, act);
     }
 
     // The texts of the user name, password, confirmation and server boxes.
@@ -113,19 +118,17 @@ TEST_F(NewUserWindowTest, EnterMovesToTheNextBoxThatTakesInput)
 TEST_F(NewUserWindowTest, FromTheFirstKeystrokeToTheAppliedQuota)
 {
     type(u" hal "_s, u"s3cret "_s, u"s3cret"_s, u" localhost"_s);
-    testsupport::withModal(
-        [this] { click(create()); },
-        [this](QWidget& quota) {
-            EXPECT_EQ(quota.windowModality(), Qt::ApplicationModal);
-            EXPECT_EQ(quota.windowHandle()->transientParent(), window.windowHandle());
-            EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), u"hal"_s);
-            EXPECT_EQ(boxes(), (QStringList{QString(), QString(), QString(), u" localhost"_s}));
-            EXPECT_FALSE(create()->isEnabled());
-            click(child<QRadioButton>(quota, "optLimitYes"));
-            child<QLineEdit>(quota, "txtLval1")->setText(u"500"_s);
-            child<QLineEdit>(quota, "txtLval2")->setText(u"400"_s);
-            click(child<QPushButton>(quota, "cmdOK"));
-        });
+    createThen([this](QWidget& quota) {
+        EXPECT_EQ(quota.windowModality(), Qt::ApplicationModal);
+        EXPECT_EQ(quota.windowHandle()->transientParent(), window.windowHandle());
+        EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), u"hal"_s);
+        EXPECT_EQ(boxes(), (QStringList{QString(), QString(), QString(), u" localhost"_s}));
+        EXPECT_FALSE(create()->isEnabled());
+        click(child<QRadioButton>(quota, "optLimitYes"));
+        child<QLineEdit>(quota, "txtLval1")->setText(u"500"_s);
+        child<QLineEdit>(quota, "txtLval2")->setText(u"400"_s);
+        click(child<QPushButton>(quota, "cmdOK"));
+    });
 
     EXPECT_TRUE(takeShownMessages().empty());
     EXPECT_TRUE(Machine::instance().isPassword(u"hal"_s, u"s3cret"_s));
@@ -151,14 +154,12 @@ TEST_F(NewUserWindowTest, TheAccountAndItsQuotaGetTheNameAsTheBoxShowsIt)
         box("txtServer")->setText(u"localhost"_s);
         const QString shown = box("txtUserID")->text();
         EXPECT_FALSE(shown.contains(QChar(0)));
-        testsupport::withModal([this] { click(create()); },
-                               [&](QWidget& quota) {
-                                   EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), shown);
-                                   EXPECT_EQ(child<QComboBox>(quota, "cmbL1")->count(), 0)
-                                       << "a fresh window each time";
-                                   click(child<QRadioButton>(quota, "optLimitYes"));
-                                   click(child<QPushButton>(quota, "cmdOK"));
-                               });
+        createThen([&](QWidget& quota) {
+            EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), shown);
+            EXPECT_EQ(child<QComboBox>(quota, "cmbL1")->count(), 0) << "a fresh window each time";
+            click(child<QRadioButton>(quota, "optLimitYes"));
+            click(child<QPushButton>(quota, "cmdOK"));
+        });
         EXPECT_EQ(takeShownMessages(), ShownMessages{});
         EXPECT_EQ(Machine::instance().volume(u'D')->entries.count(shown), 1u);
     }
@@ -168,15 +169,14 @@ TEST_F(NewUserWindowTest, NoFreedMemoryHoldsThePasswordAfterCreate)
 {
     const QString password = u"Zq9-Vx7!k"_s;
     type(u"ivy"_s, password, password, u"localhost"_s);
-    const testsupport::FreedMemoryWatch watch(
+    testsupport::watchFreedMemory(
         {reinterpret_cast<const char*>(password.utf16()), password.size() * sizeof(char16_t)});
-    testsupport::withModal([this] { click(create()); },
-                           [&](QWidget& quota) {
-                               EXPECT_EQ(watch.blocksHoldingSecret(), 0)
-                                   << "while the quota window is open";
-                               click(child<QPushButton>(quota, "cmdCancel"));
-                           });
-    EXPECT_EQ(watch.blocksHoldingSecret(), 0);
+    createThen([&](QWidget& quota) {
+        EXPECT_EQ(testsupport::freedBlocksHoldingSecret(), 0) << "while the quota window is open";
+        click(child<QPushButton>(quota, "cmdCancel"));
+    });
+    EXPECT_EQ(testsupport::freedBlocksHoldingSecret(), 0);
+    testsupport::watchFreedMemory({});
     EXPECT_TRUE(Machine::instance().isPassword(u"ivy"_s, password));
 }
 

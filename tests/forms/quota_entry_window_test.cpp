@@ -107,7 +107,7 @@ TEST_F(QuotaEntryWindowTest, OkAppliesTheValuesInMegabytesAndCloses)
     EXPECT_TRUE(takeShownMessages().empty());
 }
 
-TEST_F(QuotaEntryWindowTest, WhatIsNoDriveOrNoCountKeepsTheWindowOpen)
+TEST_F(QuotaEntryWindowTest, OnlyOkWithADriveAndCountsOrCancelCloseTheWindow)
 {
     box("txtDL")->clear();
     click("cmdOK");
@@ -127,11 +127,18 @@ TEST_F(QuotaEntryWindowTest, WhatIsNoDriveOrNoCountKeepsTheWindowOpen)
               (ShownMessages{{u"Invalid disk space limit.", MessageStyle::Information}}));
     EXPECT_EQ(QApplication::focusWidget(), box("txtLval1"));
 
-    // Neither Escape nor Enter in a box closes it: there is no cancel and no default button.
+    // Neither Escape nor Enter in a box closes it: there is no cancel and no
+    // default button. Cancel and the close box do, and apply nothing.
     QTest::keyClick(box("txtDL"), Qt::Key_Escape);
     QTest::keyClick(box("txtDL"), Qt::Key_Return);
     EXPECT_TRUE(window.isVisible());
+    click("cmdCancel");
+    EXPECT_FALSE(window.isVisible());
+    window.show();
+    window.close();
+    EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(entryOnD(), nullptr);
+    EXPECT_TRUE(takeShownMessages().empty());
 }
 
 TEST_F(QuotaEntryWindowTest, AQuotaFailureIsShownAndTheWindowClosesAnyway)
@@ -150,17 +157,6 @@ TEST_F(QuotaEntryWindowTest, AQuotaFailureIsShownAndTheWindowClosesAnyway)
         EXPECT_EQ(takeShownMessages(), ShownMessages{{description}});
     }
     EXPECT_TRUE(Machine::instance().volume(u'C')->entries.empty());
-}
-
-TEST_F(QuotaEntryWindowTest, CancelAndTheCloseBoxApplyNothing)
-{
-    click("cmdCancel");
-    EXPECT_FALSE(window.isVisible());
-    window.show();
-    window.close();
-    EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(entryOnD(), nullptr);
-    EXPECT_TRUE(takeShownMessages().empty());
 }
 
 } // namespace

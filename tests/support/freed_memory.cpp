@@ -10,16 +10,17 @@ extern "C" void* __libc_realloc(void* block, std::size_t size);
 
 namespace {
 
-std::atomic<const std::string_view*> watchedSecret{nullptr};
-std::atomic<int> secretHoldingBlocks{0};
+std::atomic<const char*> secretBytes{nullptr};
+std::atomic<std::size_t> secretSize{0};
+std::atomic<int> blocksHoldingSecret{0};
 
 // Runs inside free(): it may not allocate.
 void inspect(void* block)
 {
-    const std::string_view* secret = watchedSecret.load();
+    const char* secret = secretBytes.load();
     if (block != nullptr && secret != nullptr &&
-        memmem(block, malloc_usable_size(block), secret->data(), secret->size()) != nullptr) {
-        ++secretHoldingBlocks;
+        memmem(block, malloc_usable_size(block), secret, secretSize.load()) != nullptr) {
+        ++blocksHoldingSecret;
     }
 }
 
@@ -35,31 +36,28 @@ extern "C" void free(void* block)
 
 extern "C" void* realloc(void* block, std::size_t size)
 {
-    const int before = secretHoldingBlocks.load();
+    const int before = blocksHoldingSecret.load();
     inspect(block);
     void* moved = __libc_realloc(block, size);
     if (moved == block) {
-        secretHoldingBlocks = before; // grown in place: nothing was given back
+        blocksHoldingSecret = before; // grown in place: nothing was given back
     }
     return moved;
 }
 
 namespace testsupport {
 
-FreedMemoryWatch::FreedMemoryWatch(std::string_view secret) : secret_(secret)
+void watchFreedMemory(std::string_view secret)
 {
-    secretHoldingBlocks = 0;
-    watchedSecret = &secret_;
+    secretBytes = nullptr;
+    blocksHoldingSecret = 0;
+    secretSize = secret.size();
+    secretBytes = secret.empty() ? nullptr : secret.data();
 }
 
-FreedMemoryWatch::~FreedMemoryWatch()
+int freedBlocksHoldingSecret()
 {
-    watchedSecret = nullptr;
-}
-
-int FreedMemoryWatch::blocksHoldingSecret() const
-{
-    return secretHoldingBlocks.load();
+    return blocksHoldingSecret.load();
 }
 
 } // namespace testsupport

@@ -7,20 +7,9 @@
 
 namespace testsupport {
 
-// While it lives, counts the blocks freed (or moved by realloc) that still
-// hold the bytes given. One at a time.
-class FreedMemoryWatch
-{
-public:
-    explicit FreedMemoryWatch(std::string_view secret);
-    ~FreedMemoryWatch();
-    FreedMemoryWatch(const FreedMemoryWatch&) = delete;
-    FreedMemoryWatch& operator=(const FreedMemoryWatch&) = delete;
-
-    int blocksHoldingSecret() const;
-
-private:
-    std::string_view secret_;
-};
+// From now on, counts the blocks freed (or moved by realloc) that still hold
+// the bytes given, which must outlive the watch; an empty secret ends it.
+void watchFreedMemory(std::string_view secret);
+int freedBlocksHoldingSecret();
 
 } // namespace testsupport

@@ -1,10 +1,12 @@
 #pragma once
 
-// Finding and working the controls of a window, as the tests of the windows do.
+// Working the windows as a person does, inside an application object as the
+// program has; widgets.cpp holds the tests' main.
 
 #include <QApplication>
 #include <QTest>
 #include <QWidget>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace testsupport {
@@ -29,5 +31,10 @@ inline bool showActive(QWidget& window)
     QApplication::setActiveWindow(&window);
     return QTest::qWaitForWindowActive(&window);
 }
+
+// Runs `open`, which shows a modal window and returns once it is closed, and
+// hands that window to `act` while it is shown; `act` must close it. The
+// test fails when `open` returns without having shown one.
+void withModal(const std::function<void()>& open, const std::function<void(QWidget& modal)>& act);
 
 } // namespace testsupport

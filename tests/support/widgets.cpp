@@ -1,8 +1,6 @@
-#include "tests/support/modal.h"
+#include "tests/support/widgets.h"
 
-#include <QApplication>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 namespace testsupport {
 
@@ -24,3 +22,10 @@ void withModal(const std::function<void()>& open, const std::function<void(QWidg
 }
 
 } // namespace testsupport
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
