@@ -1,8 +1,8 @@
 # make run: installs what is missing, builds, and opens the New User window.
 # make test: installs what is missing, builds, and runs every test: the
 # native ones, the fuzz targets over their corpus under the sanitizers (make
-# fuzz-replay), and the Windows side's, cross-built and run under Wine (make
-# windows-test).
+# fuzz-replay), and the Windows program's, cross-built and run under Wine,
+# with its installer package built and tried there (make windows-test).
 # make fuzz: fuzzes the routines for a bounded time (FUZZ_SECONDS in all).
 # make bench: measures start-up, memory and the quota window's response.
 

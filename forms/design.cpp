@@ -12,10 +12,11 @@ namespace design {
 
 QFont windowFont()
 {
-    // The design was laid out with the 8-point MS Sans Serif; Liberation Sans
-    // runs wider and takes the same room at 7.5 points.
+    // The design was laid out with the 8-point MS Sans Serif, which every
+    // Windows and Wine have; Liberation Sans runs wider and takes the same
+    // room at 7.5 points.
 #ifdef Q_OS_WIN
-    QFont font(QStringLiteral("Microsoft Sans Serif"));
+    QFont font(QStringLiteral("MS Sans Serif"));
     font.setPointSizeF(8);
 #else
     QFont font(QStringLiteral("Liberation Sans"));

@@ -91,7 +91,7 @@ TEST(DesignTest, NewUserWindow)
 TEST(DesignTest, QuotaEntryWindow)
 {
     frmQuotaEntry window;
-    window.setUser(QString(20, u'W')); // the longest user name, in wide letters
+    window.setUser(QString(20, u'M')); // the longest user name, in wide capitals
     EXPECT_EQ(window.size(), QSize(328, 216));
     expectNothingClipped(window);
     window.setUser(u"quinn"_s);

@@ -2,6 +2,10 @@
 
 #include <QTimer>
 
+#ifdef _WIN32
+#include "platform/windows/com_apartment.h"
+#endif
+
 namespace testsupport {
 
 void withModal(const std::function<void()>& open, const std::function<void(QWidget& modal)>& act)
@@ -25,6 +29,10 @@ void withModal(const std::function<void()>& open, const std::function<void(QWidg
 
 int main(int argc, char* argv[])
 {
+#ifdef _WIN32
+    // As the program's run time does, before any automation object is made.
+    const platform::windows::ComApartment apartment;
+#endif
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

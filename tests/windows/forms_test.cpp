@@ -1,0 +1,42 @@
+// The windows on Wine's own machine, behind the real Windows backend: its
+// netapi32 keeps accounts in the process, and it has no quota service.
+
+#include "forms/frmNewUser.h"
+#include "tests/support/recorded_messages.h"
+#include "tests/support/widgets.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+using testsupport::child;
+using testsupport::click;
+using testsupport::ShownMessages;
+using testsupport::takeShownMessages;
+
+TEST(WineWindowsTest, AnAccountGetsItsQuotaWindowWhoseFailureIsShownAsItCloses)
+{
+    frmNewUser window;
+    ASSERT_TRUE(testsupport::showActive(window));
+    const std::pair<const char*, QString> typed[] = {
+        {"txtUserID", QStringLiteral("jdoe")},
+        {"txtPassword", QStringLiteral("Winter-24")},
+        {"txtConfirm", QStringLiteral("Winter-24")},
+        {"txtServer", qEnvironmentVariable("COMPUTERNAME")}};
+    for (const auto& [name, text] : typed) {
+        QTest::keyClicks(child<QLineEdit>(window, name), text);
+    }
+    testsupport::withModal([&] { click(child<QPushButton>(window, "cmdCreate")); },
+                           [](QWidget& quota) {
+                               EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), u"jdoe");
+                               click(child<QPushButton>(quota, "cmdOK"));
+                           });
+    // Wine has no text for an unknown class string (CO_E_CLASSSTRING).
+    EXPECT_EQ(takeShownMessages(), ShownMessages{{u"Automation error 0x800401F3"}});
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), 1) << "the quota window is closed";
+    EXPECT_TRUE(child<QLineEdit>(window, "txtUserID")->text().isEmpty());
+}
+
+} // namespace
