@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 #include <QValidator>
+#include <algorithm>
 
 namespace platform {
 namespace {

@@ -2,9 +2,9 @@
 // the system's apartments and objects and, under Wine only, its accounts.
 
 #include "admin/mdlDiskQuota.h"
-#include "platform/messagebox.h"
 #include "platform/windows/com_apartment.h"
 #include "platform/windows/dispatch.h"
+#include "tests/support/recorded_messages.h"
 
 #include <gtest/gtest.h>
 #include <span>
@@ -177,16 +177,8 @@ TEST(ComApartmentTest, EntersOrKeepsTheThreadsApartment)
 } // namespace
 
 #ifdef TESTS_RUN_UNDER_WINE
-using Texts = std::vector<std::u16string>;
-static Texts shownTexts;
-
-// The routines' message boxes are recorded, each checked to be their failure box.
-void platform::MsgBox(std::u16string_view text, MessageStyle style, std::u16string_view title)
-{
-    EXPECT_EQ(std::pair(style, title),
-              std::pair(MessageStyle::Critical, mdlDiskQuota::kMessageTitle));
-    shownTexts.emplace_back(text);
-}
+using testsupport::ShownMessages;
+using testsupport::takeShownMessages;
 
 // Wine's netapi32 keeps its accounts in the process, and Wine has no quota service.
 TEST(WineAdminTest, RoutinesReportWhatTheSystemAnswers)
@@ -194,18 +186,18 @@ TEST(WineAdminTest, RoutinesReportWhatTheSystemAnswers)
     const std::wstring_view computer = _wgetenv(L"COMPUTERNAME");
     const std::u16string local = u"\\\\" + std::u16string(computer.begin(), computer.end());
     const std::u16string tooLong = u"abcdefghijklmnopqrstu", adding = u" when adding user ";
-    const std::tuple<std::u16string, std::u16string, std::int32_t, Texts> cases[] = {
+    const std::tuple<std::u16string, std::u16string, std::int32_t, ShownMessages> cases[] = {
         {local, u"jsmith", 0, {}},
-        {u"", u"jsmith", 53, {u"Errors occured (Invalid Server name) " + adding + u"jsmith"}},
-        {u"\\\\", u"jsmith", 123, {u"Error 123 in parameter 0" + adding + u"jsmith"}},
-        {local, tooLong, 2202, {u"Error 2202 in parameter 0" + adding + tooLong}},
+        {u"", u"jsmith", 53, {{u"Errors occured (Invalid Server name) " + adding + u"jsmith"}}},
+        {u"\\\\", u"jsmith", 123, {{u"Error 123 in parameter 0" + adding + u"jsmith"}}},
+        {local, tooLong, 2202, {{u"Error 2202 in parameter 0" + adding + tooLong}}},
     };
-    for (const auto& [server, name, status, texts] : cases) {
+    for (const auto& [server, name, status, messages] : cases) {
         EXPECT_EQ(mdlDiskQuota::CreateLocalUser(server, name, u"Winter-2024"), status);
-        EXPECT_EQ(std::exchange(shownTexts, {}), texts);
+        EXPECT_EQ(takeShownMessages(), messages);
     }
     EXPECT_FALSE(mdlDiskQuota::SetUserDiskQuota(u"C:\\", u"jsmith", 100, 90));
     // The quota object's class string is unknown (CO_E_CLASSSTRING), which Wine has no text for.
-    EXPECT_EQ(shownTexts, Texts{u"Automation error 0x800401F3"});
+    EXPECT_EQ(takeShownMessages(), ShownMessages{{u"Automation error 0x800401F3"}});
 }
 #endif
