@@ -1,9 +1,9 @@
 # make run: installs what is missing, builds, and opens the New User window.
 # make test: installs what is missing, builds, and runs every test: the
-# native ones, the fuzz targets over their corpus under the sanitizers (make
+# native ones, the fuzz target over its corpus under the sanitizers (make
 # fuzz-replay), and the Windows program's, cross-built and run under Wine,
 # with its installer package built and tried there (make windows-test).
-# make fuzz: fuzzes the routines for a bounded time (FUZZ_SECONDS in all).
+# make fuzz: fuzzes the routines for a bounded time (FUZZ_SECONDS).
 # make bench: measures start-up, memory and the quota window's response.
 
 BUILD_DIR ?= build

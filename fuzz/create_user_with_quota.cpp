@@ -1,0 +1,124 @@
+// The Create road on the emulated machine: CreateLocalUser, then
+// SetUserDiskQuota for the same name, whether or not the account was made.
+// An input is one byte that may make an allocation fail (1 the first, 2 the
+// second), four bytes each for the limit and the warning level, and then
+// UTF-16 code units: the first is the delimiter between the texts after it,
+// so that any other, NUL included, can stand in a text. The texts are the
+// user name, the password, the server (this host's name when there is none)
+// and the volume ("D:" when there is none).
+
+#include "admin/mdlDiskQuota.h"
+#include "platform/emulated/machine.h"
+#include "tests/support/recorded_messages.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Ends loudly, so that libFuzzer keeps the input that broke the property.
+void require(bool holds, const char* property)
+{
+    if (!holds) {
+        std::fprintf(stderr, "Property broken: %s\n", property);
+        std::abort();
+    }
+}
+
+// Reads an input front to back; a read past its end yields zeros.
+struct Input
+{
+    const std::uint8_t* data;
+    std::size_t size;
+
+    template <typename T> T take()
+    {
+        T value{};
+        const std::size_t count = std::min(sizeof value, size);
+        std::memcpy(&value, data, count);
+        data += count;
+        size -= count;
+        return value;
+    }
+
+    std::vector<std::u16string> texts()
+    {
+        const auto delimiter = take<char16_t>();
+        std::vector<std::u16string> texts(1);
+        while (size >= sizeof(char16_t)) {
+            if (const auto c = take<char16_t>(); c == delimiter) {
+                texts.emplace_back();
+            } else {
+                texts.back().push_back(c);
+            }
+        }
+        return texts;
+    }
+};
+
+std::vector<std::u16string> sortedNames(const emulated::Machine& machine)
+{
+    std::vector<std::u16string> names;
+    for (const emulated::Account& account : machine.accounts()) {
+        names.push_back(account.name.toStdU16String());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A drive letter, a colon and nothing but backslashes after them.
+bool namesADrive(std::u16string_view path)
+{
+    const char16_t letter = path.empty() ? u'\0' : path[0] | 0x20;
+    return letter >= u'a' && letter <= u'z' && path.size() >= 2 && path[1] == u':' &&
+           path.find_first_not_of(u'\\', 2) == path.npos;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    emulated::Machine& machine = emulated::Machine::instance();
+    machine.reset();
+    testsupport::takeShownMessages();
+    Input input{data, size};
+    if (const unsigned failing = input.take<std::uint8_t>() % 3; failing != 0) {
+        machine.failNextAllocation(platform::ERROR_NOT_ENOUGH_MEMORY, failing - 1);
+    }
+    const auto limit = input.take<std::int32_t>();
+    const auto warning = input.take<std::int32_t>();
+    const std::vector<std::u16string> texts = input.texts();
+    const auto text = [&](std::size_t i, std::u16string absent) {
+        return i < texts.size() ? texts[i] : absent;
+    };
+    const std::u16string user = texts[0], password = text(1, u""),
+                         server = text(2, machine.name().toStdU16String()), volume = text(3, u"D:");
+    std::vector<std::u16string> names = sortedNames(machine);
+
+    const std::int32_t status = mdlDiskQuota::CreateLocalUser(server, user, password);
+    const bool applied = mdlDiskQuota::SetUserDiskQuota(volume, user, limit, warning);
+
+    require(machine.outstandingBuffers() == 0, "every network-API buffer is released");
+    for (const emulated::BufferRecord& buffer : machine.buffers()) {
+        require(buffer.wipedBeforeRelease, "every network-API buffer is wiped before release");
+    }
+    require(machine.liveObjects() == 0, "every automation object is released");
+    const testsupport::ShownMessages messages = testsupport::takeShownMessages();
+    require(messages.size() == (status == 0 ? 0u : 1u) + (applied ? 0u : 1u),
+            "a message exactly for each routine that fails");
+    if (status == 0) {
+        names.insert(std::upper_bound(names.begin(), names.end(), user), user);
+    }
+    require(sortedNames(machine) == names,
+            "one new account exactly on success, under exactly the name given");
+    require(status != 0 ||
+                machine.isPassword(QStringView(user).toString(), QStringView(password).toString()),
+            "the new account takes exactly the password given");
+    require(namesADrive(volume) ||
+                (!applied && messages.back().text == u"The filename, directory name, or volume "
+                                                     u"label syntax is incorrect."),
+            "a path that names no drive is refused as such");
+    return 0;
+}
