@@ -102,7 +102,6 @@ void Machine::reset()
     groups_ = {QStringLiteral("Administrators"), QStringLiteral("Users"), QStringLiteral("Guests")};
     buffers_.clear();
     live_.clear();
-    releases_ = 0;
     allocationFailure_.reset();
     userAddFailure_.reset();
     volumes_.clear();
@@ -149,7 +148,7 @@ NET_API_STATUS Machine::allocateBuffer(std::uint32_t byteCount, void** buffer)
         return platform::ERROR_NOT_ENOUGH_MEMORY;
     }
     live_[data] = buffers_.size();
-    buffers_.push_back({byteCount, 0, false});
+    buffers_.push_back({byteCount, false});
     *buffer = data;
     return platform::NERR_Success;
 }
@@ -164,7 +163,6 @@ NET_API_STATUS Machine::freeBuffer(void* buffer)
         return platform::ERROR_INVALID_PARAMETER;
     }
     BufferRecord& record = buffers_[live->second];
-    record.releasedAs = ++releases_;
     record.wipedBeforeRelease = allZero(buffer, record.byteCount);
     live_.erase(live);
     std::free(buffer);

@@ -52,8 +52,6 @@ struct Volume
 struct BufferRecord
 {
     std::uint32_t byteCount = 0;
-    // 0 while outstanding; else the position of its release among all releases, from 1.
-    std::size_t releasedAs = 0;
     // Every byte was zero when the buffer was released.
     bool wipedBeforeRelease = false;
 };
@@ -126,7 +124,6 @@ private:
     std::vector<QString> groups_;
     std::vector<BufferRecord> buffers_;
     std::map<void*, std::size_t> live_;
-    std::size_t releases_ = 0;
     std::optional<platform::NET_API_STATUS> allocationFailure_;
     std::size_t allocationsBeforeFailure_ = 0;
     std::optional<platform::NET_API_STATUS> userAddFailure_;
