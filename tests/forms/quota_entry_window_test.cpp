@@ -94,6 +94,7 @@ TEST_F(QuotaEntryWindowTest, OkAppliesTheValuesInMegabytesAndCloses)
         {u"0500"_s, u" 450 "_s}, {u"No Limit"_s, u"No Limit"_s}, {QString(), QString()}};
     const std::pair<double, double> bytes[] = {
         {500 * 1048576.0, 450 * 1048576.0}, {-1.0, -1.0}, {-1.0, -1.0}};
+    box("txtDL")->setText(u" D: "_s);
     for (std::size_t i = 0; i < std::size(values); ++i) {
         window.show();
         box("txtLval1")->setText(values[i].first);
