@@ -128,11 +128,13 @@ TEST_F(QuotaEntryWindowTest, OnlyOkWithADriveAndCountsOrCancelCloseTheWindow)
     EXPECT_EQ(QApplication::focusWidget(), box("txtLval1"));
 
     // Neither Escape nor Enter in a box closes it: there is no cancel and no
-    // default button. Cancel and the close box do, and apply nothing.
+    // default button. Enter on Cancel and the close box do, and apply nothing.
     QTest::keyClick(box("txtDL"), Qt::Key_Escape);
     QTest::keyClick(box("txtDL"), Qt::Key_Return);
     EXPECT_TRUE(window.isVisible());
-    click("cmdCancel");
+    QWidget* cancel = testsupport::child(window, "cmdCancel");
+    cancel->setFocus();
+    QTest::keyClick(cancel, Qt::Key_Return);
     EXPECT_FALSE(window.isVisible());
     window.show();
     window.close();
