@@ -44,14 +44,4 @@ void setUpWindow(QWidget& window)
     }
 }
 
-std::u16string_view trimBlanks(QStringView text)
-{
-    std::u16string_view view(text.utf16(), static_cast<std::size_t>(text.size()));
-    const std::size_t first = view.find_first_not_of(u' ');
-    if (first == std::u16string_view::npos) {
-        return {};
-    }
-    return view.substr(first, view.find_last_not_of(u' ') - first + 1);
-}
-
 } // namespace design

@@ -3,9 +3,7 @@
 // What both windows share of their design.
 
 #include <QFont>
-#include <QString>
 #include <QWidget>
-#include <string_view>
 
 namespace design {
 
@@ -15,9 +13,5 @@ QFont windowFont();
 // The window's fixed frame and title bar buttons, its icon and font, and its
 // place in the middle of the screen.
 void setUpWindow(QWidget& window);
-
-// The text without its leading and trailing blanks; other white space stays.
-// A view into the text, so that trimming makes no copy of a password.
-std::u16string_view trimBlanks(QStringView text);
 
 } // namespace design

@@ -3,6 +3,7 @@
 #include "admin/mdlDiskQuota.h"
 #include "forms/design.h"
 #include "forms/frmQuotaEntry.h"
+#include "forms/trim.h"
 #include "platform/messagebox.h"
 #include "platform/qt/keyboard.h"
 #include "platform/qt/textbox.h"
@@ -11,7 +12,7 @@
 
 #include <QCoreApplication>
 
-using design::trimBlanks;
+using forms::trimBlanks;
 
 frmNewUser::frmNewUser(QWidget* parent) : QWidget(parent), ui(std::make_unique<Ui::frmNewUser>())
 {

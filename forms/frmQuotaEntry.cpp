@@ -2,6 +2,7 @@
 
 #include "admin/mdlDiskQuota.h"
 #include "forms/design.h"
+#include "forms/trim.h"
 #include "platform/messagebox.h"
 #include "platform/qt/keyboard.h"
 #include "ui_frmQuotaEntry.h"
@@ -13,7 +14,7 @@
 #include <algorithm>
 #include <limits>
 
-using design::trimBlanks;
+using forms::trimBlanks;
 
 namespace {
 
