@@ -8,7 +8,9 @@ namespace platform::windows {
 
 ComApartment::ComApartment()
 {
-    const HRESULT status = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // OLE 1's DDE would have the thread answer other programs' broadcasts.
+    const HRESULT status =
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     // Every success, S_FALSE included, is an entry to undo. RPC_E_CHANGED_MODE
     // means another part of the process chose the thread's apartment: the
     // thread keeps it, and there is nothing to undo.

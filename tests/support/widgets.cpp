@@ -1,10 +1,8 @@
 #include "tests/support/widgets.h"
 
-#include <QTimer>
+#include "platform/startup.h"
 
-#ifdef _WIN32
-#include "platform/windows/com_apartment.h"
-#endif
+#include <QTimer>
 
 namespace testsupport {
 
@@ -29,10 +27,8 @@ void withModal(const std::function<void()>& open, const std::function<void(QWidg
 
 int main(int argc, char* argv[])
 {
-#ifdef _WIN32
     // As the program's run time does, before any automation object is made.
-    const platform::windows::ComApartment apartment;
-#endif
+    const platform::StartupGuard platformGuard;
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
