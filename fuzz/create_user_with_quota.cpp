@@ -8,7 +8,7 @@
 // and the volume ("D:" when there is none).
 
 #include "admin/mdlDiskQuota.h"
-#include "platform/emulated/machine.h"
+#include "tests/support/machine_probe.h"
 #include "tests/support/recorded_messages.h"
 
 #include <algorithm>
@@ -58,10 +58,12 @@ struct Input
     }
 };
 
-std::vector<std::u16string> sortedNames(const emulated::Machine& machine)
+using emulated::MachineProbe;
+
+std::vector<std::u16string> sortedNames()
 {
     std::vector<std::u16string> names;
-    for (const emulated::Account& account : machine.accounts()) {
+    for (const emulated::Account& account : MachineProbe::accounts()) {
         names.push_back(account.name.toStdU16String());
     }
     std::sort(names.begin(), names.end());
@@ -81,11 +83,11 @@ bool namesADrive(std::u16string_view path)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     emulated::Machine& machine = emulated::Machine::instance();
-    machine.reset();
+    MachineProbe::reset();
     testsupport::takeShownMessages();
     Input input{data, size};
     if (const unsigned failing = input.take<std::uint8_t>() % 3; failing != 0) {
-        machine.failNextAllocation(platform::ERROR_NOT_ENOUGH_MEMORY, failing - 1);
+        MachineProbe::failNextAllocation(platform::ERROR_NOT_ENOUGH_MEMORY, failing - 1);
     }
     const auto limit = input.take<std::int32_t>();
     const auto warning = input.take<std::int32_t>();
@@ -95,26 +97,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     const std::u16string user = texts[0], password = text(1, u""),
                          server = text(2, machine.name().toStdU16String()), volume = text(3, u"D:");
-    std::vector<std::u16string> names = sortedNames(machine);
+    std::vector<std::u16string> names = sortedNames();
 
     const std::int32_t status = mdlDiskQuota::CreateLocalUser(server, user, password);
     const bool applied = mdlDiskQuota::SetUserDiskQuota(volume, user, limit, warning);
 
-    require(machine.outstandingBuffers() == 0, "every network-API buffer is released");
-    for (const emulated::BufferRecord& buffer : machine.buffers()) {
+    require(MachineProbe::outstandingBuffers() == 0, "every network-API buffer is released");
+    for (const emulated::BufferRecord& buffer : MachineProbe::buffers()) {
         require(buffer.wipedBeforeRelease, "every network-API buffer is wiped before release");
     }
-    require(machine.liveObjects() == 0, "every automation object is released");
+    require(MachineProbe::liveObjects() == 0, "every automation object is released");
     const testsupport::ShownMessages messages = testsupport::takeShownMessages();
     require(messages.size() == (status == 0 ? 0u : 1u) + (applied ? 0u : 1u),
             "a message exactly for each routine that fails");
     if (status == 0) {
         names.insert(std::upper_bound(names.begin(), names.end(), user), user);
     }
-    require(sortedNames(machine) == names,
+    require(sortedNames() == names,
             "one new account exactly on success, under exactly the name given");
-    require(status != 0 ||
-                machine.isPassword(QStringView(user).toString(), QStringView(password).toString()),
+    require(status != 0 || MachineProbe::isPassword(QStringView(user).toString(),
+                                                    QStringView(password).toString()),
             "the new account takes exactly the password given");
     require(namesADrive(volume) ||
                 (!applied && messages.back().text == u"The filename, directory name, or volume "

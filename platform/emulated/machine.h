@@ -3,8 +3,7 @@
 // The Windows machine that the program administers on hosts without Windows:
 // its account database, the network API's buffer allocator and its volumes,
 // all in memory for the life of the program. It answers as Windows does, so
-// the program shows the messages it shows on Windows, and it lets tests look
-// inside and make calls fail.
+// the program shows the messages it shows on Windows.
 
 #include "platform/netapi.h"
 
@@ -56,16 +55,13 @@ struct BufferRecord
     bool wipedBeforeRelease = false;
 };
 
+class MachineProbe;
+
 class Machine
 {
 public:
-    Machine();
-
     // The machine the program runs against.
     static Machine& instance();
-
-    // Back to the state the machine starts in.
-    void reset();
 
     // The computer name: this host's name.
     const QString& name() const { return name_; }
@@ -75,47 +71,27 @@ public:
     platform::NET_API_STATUS addUser(const char16_t* serverName, std::uint32_t level,
                                      const void* buffer, std::uint32_t* parmError);
 
-    const std::vector<Account>& accounts() const { return accounts_; }
     const Account* findAccount(const QString& name) const;
-    bool isPassword(const QString& accountName, const QString& candidate) const;
 
     // The volume a drive letter of either case names, if there is one.
     Volume* volume(QChar driveLetter);
 
-    // The next automation object created, or the next use of the member on
-    // any object, fails with the code given and changes nothing. Member
-    // names are matched without regard to case, as automation does.
-    void failNextCreation(std::int32_t code) { creationFailure_ = code; }
-    void failNextUse(const QString& member, std::int32_t code)
-    {
-        memberFailures_[member.toLower()] = code;
-    }
+    // Automation objects report their life, and take the failure set up for
+    // the next creation, or for the next use of a member on any object.
+    // Member names are matched without regard to case, as automation does.
+    void objectCreated() { ++liveObjects_; }
+    void objectReleased() { --liveObjects_; }
     std::optional<std::int32_t> takeCreationFailure();
     std::optional<std::int32_t> takeMemberFailure(QStringView member);
 
-    // Automation objects created and not yet released.
-    int liveObjects() const { return liveObjects_; }
-    void objectCreated() { ++liveObjects_; }
-    void objectReleased() { --liveObjects_; }
-
-    const std::vector<BufferRecord>& buffers() const { return buffers_; }
-    std::size_t outstandingBuffers() const { return live_.size(); }
-
-    // A later call fails with the status given, and changes nothing: the next
-    // allocation after the number of successful ones given, the next NetUserAdd
-    // (which names the offending member, as it does with status 87).
-    void failNextAllocation(platform::NET_API_STATUS status, std::size_t afterSuccesses = 0)
-    {
-        allocationFailure_ = status;
-        allocationsBeforeFailure_ = afterSuccesses;
-    }
-    void failNextUserAdd(platform::NET_API_STATUS status, std::uint32_t parmIndex = 0)
-    {
-        userAddFailure_ = status;
-        userAddFailureIndex_ = parmIndex;
-    }
-
 private:
+    // The tests' face: it resets the machine, makes calls fail and looks
+    // inside. Only tests and the fuzz target link it.
+    friend class MachineProbe;
+
+    Machine();
+    void reset();
+    bool isPassword(const QString& accountName, const QString& candidate) const;
     std::optional<platform::NET_API_STATUS> checkServer(const char16_t* serverName) const;
     bool isGroup(const QString& name) const;
 

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,6 +37,9 @@ void expectNothingClipped(QWidget& window)
             // The frame and the text margins take two pixels on each side.
             needed = QSize(box->fontMetrics().horizontalAdvance(box->text()) + 8,
                            box->fontMetrics().height() + 4);
+        } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+            // Its widest item beside the arrow, as the style lays them out.
+            needed = QSize(list->sizeHint().width(), list->fontMetrics().height());
         }
         EXPECT_LE(needed.width(), control->width()) << qPrintable(control->objectName());
         EXPECT_LE(needed.height(), control->height()) << qPrintable(control->objectName());
@@ -108,6 +112,9 @@ TEST(DesignTest, QuotaEntryWindow)
     ASSERT_TRUE(testsupport::showActive(window));
     EXPECT_EQ(tabOrder(), (QStringList{u"txtLval1"_s, u"txtLval2"_s, u"cmbL1"_s, u"cmbL2"_s,
                                        u"cmdCancel"_s, u"cmdOK"_s, u"txtDL"_s, u"optLmitNo"_s}));
+
+    testsupport::click(testsupport::child(window, "optLimitYes")); // the unit lists get "MB"
+    expectNothingClipped(window);
 }
 
 } // namespace

@@ -12,6 +12,7 @@ TEST(MessageBoxTest, ShowsTheTextModallyWithTheStylesIconAndOneOkButton)
         {platform::MessageStyle::Critical, QMessageBox::Critical},
         {platform::MessageStyle::Information, QMessageBox::Information}};
     for (const auto& [style, icon] : styles) {
+        SCOPED_TRACE(int(style));
         testsupport::withModal(
             [style = style] {
                 platform::MsgBox(u"Errors occured  when\tadding <b>x</b>", style,

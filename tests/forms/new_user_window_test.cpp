@@ -1,6 +1,6 @@
 #include "forms/frmNewUser.h"
-#include "platform/emulated/machine.h"
 #include "tests/support/freed_memory.h"
+#include "tests/support/machine_probe.h"
 #include "tests/support/recorded_messages.h"
 #include "tests/support/widgets.h"
 
@@ -16,6 +16,7 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using emulated::Machine;
+using emulated::MachineProbe;
 using testsupport::child;
 using testsupport::click;
 using testsupport::ShownMessages;
@@ -26,7 +27,7 @@ class NewUserWindowTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        Machine::instance().reset();
+        MachineProbe::reset();
         takeShownMessages();
         ASSERT_TRUE(testsupport::showActive(window));
     }
@@ -107,9 +108,9 @@ TEST_F(NewUserWindowTest, EnterMovesToTheNextBoxThatTakesInput)
 
 TEST_F(NewUserWindowTest, FromTheFirstKeystrokeToTheAppliedQuota)
 {
-    type(u" hal "_s, u"s3cret "_s, u"s3cret"_s, u" localhost"_s);
+    // Blanks go from both ends of a value.
+    type(u" hal "_s, u" s3cret "_s, u"s3cret"_s, u" localhost"_s);
     createThen([this](QWidget& quota) {
-        EXPECT_EQ(quota.windowModality(), Qt::ApplicationModal);
         EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), u"hal"_s);
         EXPECT_EQ(boxes(), (QStringList{QString(), QString(), QString(), u" localhost"_s}));
         EXPECT_FALSE(create()->isEnabled());
@@ -120,9 +121,22 @@ TEST_F(NewUserWindowTest, FromTheFirstKeystrokeToTheAppliedQuota)
     });
 
     EXPECT_TRUE(takeShownMessages().empty());
-    EXPECT_TRUE(Machine::instance().isPassword(u"hal"_s, u"s3cret"_s));
+    EXPECT_TRUE(MachineProbe::isPassword(u"hal"_s, u"s3cret"_s));
     EXPECT_EQ(Machine::instance().volume(u'D')->entries.at(u"hal"_s).threshold, 400 * 1048576.0);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), 1) << "the quota window is discarded";
+}
+
+TEST_F(NewUserWindowTest, ATabAtEitherEndIsNoBlankAndReachesTheMachine)
+{
+    // Pasted, since a typed Tab moves the focus: the machine refuses the
+    // name rather than creating an account under another one.
+    QApplication::clipboard()->setText(u" \tann\t "_s);
+    box("txtUserID")->paste();
+    box("txtServer")->setText(u"localhost"_s);
+    click(create());
+    EXPECT_EQ(takeShownMessages(),
+              ShownMessages{{u"Error 2202 in parameter 0 when adding user \tann\t"}});
+    EXPECT_EQ(MachineProbe::accounts().size(), 3u);
 }
 
 TEST_F(NewUserWindowTest, TheAccountAndItsQuotaGetTheNameAsTheBoxShowsIt)
@@ -151,25 +165,28 @@ TEST_F(NewUserWindowTest, TheAccountAndItsQuotaGetTheNameAsTheBoxShowsIt)
     }
 }
 
-TEST_F(NewUserWindowTest, NoFreedMemoryHoldsThePasswordAfterCreate)
+TEST_F(NewUserWindowTest, NoFreedMemoryHoldsThePasswordFromTheFirstKeystrokeOn)
 {
     const QString password = u"Zq9-Vx7!k"_s;
-    type(u"ivy"_s, password, password, u"localhost"_s);
+    const QByteArray utf8 = password.toUtf8();
     testsupport::watchFreedMemory(
-        {reinterpret_cast<const char*>(password.utf16()), password.size() * sizeof(char16_t)});
-    createThen([&](QWidget& quota) {
-        EXPECT_EQ(testsupport::freedBlocksHoldingSecret(), 0) << "while the quota window is open";
-        click(child<QPushButton>(quota, "cmdCancel"));
-    });
+        {{reinterpret_cast<const char*>(password.utf16()), password.size() * sizeof(char16_t)},
+         {utf8.constData(), static_cast<std::size_t>(utf8.size())}});
+    type(u"ivy"_s, password, password, u"localhost"_s);
+    createThen([&](QWidget& quota) { click(child<QPushButton>(quota, "cmdCancel")); });
     EXPECT_EQ(testsupport::freedBlocksHoldingSecret(), 0);
     testsupport::watchFreedMemory({});
-    EXPECT_TRUE(Machine::instance().isPassword(u"ivy"_s, password));
+    EXPECT_TRUE(MachineProbe::isPassword(u"ivy"_s, password));
 }
 
 TEST_F(NewUserWindowTest, CloseEndsTheProgram)
 {
     QTimer::singleShot(0, create(), [this] { click(child<QPushButton>(window, "cmdClose")); });
-    QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
+    // Dies with the test, so that it cannot end a later test's loop.
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    giveUp.start(5000);
     EXPECT_EQ(QCoreApplication::exec(), 0);
 }
 

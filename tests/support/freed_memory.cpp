@@ -10,17 +10,25 @@ extern "C" void* __libc_realloc(void* block, std::size_t size);
 
 namespace {
 
-std::atomic<const char*> secretBytes{nullptr};
-std::atomic<std::size_t> secretSize{0};
+constexpr std::size_t kMostSecrets = 4;
+std::string_view secrets[kMostSecrets];
+// Published after the secrets it counts are in place.
+std::atomic<std::size_t> secretCount{0};
 std::atomic<int> blocksHoldingSecret{0};
 
 // Runs inside free(): it may not allocate.
 void inspect(void* block)
 {
-    const char* secret = secretBytes.load();
-    if (block != nullptr && secret != nullptr &&
-        memmem(block, malloc_usable_size(block), secret, secretSize.load()) != nullptr) {
-        ++blocksHoldingSecret;
+    if (block == nullptr) {
+        return;
+    }
+    const std::size_t count = secretCount.load();
+    for (std::size_t i = 0; i < count; ++i) {
+        if (memmem(block, malloc_usable_size(block), secrets[i].data(), secrets[i].size()) !=
+            nullptr) {
+            ++blocksHoldingSecret;
+            return;
+        }
     }
 }
 
@@ -47,12 +55,17 @@ extern "C" void* realloc(void* block, std::size_t size)
 
 namespace testsupport {
 
-void watchFreedMemory(std::string_view secret)
+void watchFreedMemory(std::initializer_list<std::string_view> watched)
 {
-    secretBytes = nullptr;
+    secretCount = 0;
     blocksHoldingSecret = 0;
-    secretSize = secret.size();
-    secretBytes = secret.empty() ? nullptr : secret.data();
+    std::size_t count = 0;
+    for (std::string_view secret : watched) {
+        if (count < kMostSecrets && !secret.empty()) {
+            secrets[count++] = secret;
+        }
+    }
+    secretCount = count;
 }
 
 int freedBlocksHoldingSecret()

@@ -2,6 +2,8 @@
 
 #include "platform/startup.h"
 
+#include <QPointer>
+#include <QScopeGuard>
 #include <QTimer>
 
 namespace testsupport {
@@ -12,11 +14,21 @@ void withModal(const std::function<void()>& open, const std::function<void(QWidg
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && modal->isVisible()) {
-            poll.stop();
-            shown = true;
-            act(*modal);
+        if (modal == nullptr || !modal->isVisible()) {
+            return;
         }
+        poll.stop();
+        shown = true;
+        // Closed on every path, an assertion that failed inside `act`
+        // included, so that `open` returns and the failure shows at once.
+        const QPointer<QWidget> opened(modal);
+        const auto closeWhatIsLeftOpen = qScopeGuard([&] {
+            if (opened != nullptr && opened->isVisible()) {
+                ADD_FAILURE() << "the modal window was left open";
+                opened->close();
+            }
+        });
+        act(*modal);
     });
     poll.start(10);
     open();

@@ -34,7 +34,8 @@ inline bool showActive(QWidget& window)
 
 // Runs `open`, which shows a modal window and returns once it is closed, and
 // hands that window to `act` while it is shown; `act` must close it. The
-// test fails when `open` returns without having shown one.
+// test fails when `open` returns without having shown one, or when `act`
+// leaves it open, which is then closed.
 void withModal(const std::function<void()>& open, const std::function<void(QWidget& modal)>& act);
 
 } // namespace testsupport
