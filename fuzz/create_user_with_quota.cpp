@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -78,6 +79,28 @@ bool namesADrive(std::u16string_view path)
            path.find_first_not_of(u'\\', 2) == path.npos;
 }
 
+double bytes(std::int32_t megabytes)
+{
+    return megabytes < 0 ? -1.0 : megabytes * 1048576.0;
+}
+
+// Each volume's logging of warning-level events and its quota entries, in bytes.
+using Quotas = std::map<char16_t, std::pair<bool, std::map<QString, std::pair<double, double>>>>;
+
+Quotas heldQuotas()
+{
+    Quotas held;
+    for (const char16_t letter : std::u16string_view(u"CDE")) {
+        const emulated::Volume& volume = *emulated::Machine::instance().volume(letter);
+        auto& [logs, entries] = held[letter];
+        logs = volume.logsThreshold;
+        for (const auto& [name, entry] : volume.entries) {
+            entries[name] = {entry.limit, entry.threshold};
+        }
+    }
+    return held;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -98,6 +121,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::u16string user = texts[0], password = text(1, u""),
                          server = text(2, machine.name().toStdU16String()), volume = text(3, u"D:");
     std::vector<std::u16string> names = sortedNames();
+    Quotas quotas = heldQuotas();
 
     const std::int32_t status = mdlDiskQuota::CreateLocalUser(server, user, password);
     const bool applied = mdlDiskQuota::SetUserDiskQuota(volume, user, limit, warning);
@@ -122,5 +146,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 (!applied && messages.back().text == u"The filename, directory name, or volume "
                                                      u"label syntax is incorrect."),
             "a path that names no drive is refused as such");
+    if (applied) {
+        // On the volume the path names, under the account's own spelling.
+        const emulated::Account* account = machine.findAccount(QStringView(user).toString());
+        auto& [logs, entries] =
+            quotas[volume.empty() ? u'\0' : QChar(volume[0]).toUpper().unicode()];
+        logs = true;
+        entries[account != nullptr ? account->name : QStringView(user).toString()] = {
+            bytes(limit), bytes(warning)};
+    }
+    require(heldQuotas() == quotas,
+            "the quota routine succeeds exactly when the machine holds the quota asked for, and "
+            "changes nothing when it fails before its first step takes effect");
     return 0;
 }
