@@ -86,7 +86,7 @@ public:
 
 private:
     // The tests' face: it resets the machine, makes calls fail and looks
-    // inside. Only tests and the fuzz target link it.
+    // inside. Only tests and the fuzz target include it.
     friend class MachineProbe;
 
     Machine();
