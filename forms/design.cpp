@@ -36,8 +36,11 @@ void setUpWindow(QWidget& window)
     window.setFixedSize(window.size());
     window.setWindowIcon(QIcon(QPixmap(QStringLiteral(":/images/program.xpm"))));
     window.setFont(windowFont());
+    // A box that checks its own text (a password box) keeps its check.
     for (QLineEdit* box : window.findChildren<QLineEdit*>()) {
-        platform::endTextAtNul(*box);
+        if (box->validator() == nullptr) {
+            platform::endTextAtNul(*box);
+        }
     }
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         window.move(screen->availableGeometry().center() - window.rect().center());

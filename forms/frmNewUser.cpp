@@ -6,7 +6,7 @@
 #include "forms/trim.h"
 #include "platform/messagebox.h"
 #include "platform/qt/keyboard.h"
-#include "platform/qt/textbox.h"
+#include "platform/qt/password_box.h"
 #include "platform/wipe.h"
 #include "ui_frmNewUser.h"
 
@@ -42,7 +42,7 @@ void frmNewUser::cmdCreate_Click()
     {
         // The one copy of the password the window makes, wiped and released
         // before the quota window opens.
-        const platform::WipedText password(trimBlanks(ui->txtPassword->text()));
+        const platform::WipedText password(trimBlanks(ui->txtPassword->password()));
         status = mdlDiskQuota::CreateLocalUser(serverName, userName, password.text());
     }
     if (status != 0) {
@@ -79,7 +79,7 @@ QString frmNewUser::ValidateInput() const
     if (trimBlanks(ui->txtUserID->text()).empty()) {
         return QStringLiteral("Invalid User ID");
     }
-    if (trimBlanks(ui->txtPassword->text()) != trimBlanks(ui->txtConfirm->text())) {
+    if (trimBlanks(ui->txtPassword->password()) != trimBlanks(ui->txtConfirm->password())) {
         return QStringLiteral("The password was not correctly confirmed. "
                               "Please ensure that the password and confirmation match exactly.");
     }
@@ -92,6 +92,6 @@ QString frmNewUser::ValidateInput() const
 void frmNewUser::ClearInput()
 {
     ui->txtUserID->clear();
-    platform::wipeText(*ui->txtPassword);
-    platform::wipeText(*ui->txtConfirm);
+    ui->txtPassword->clear();
+    ui->txtConfirm->clear();
 }

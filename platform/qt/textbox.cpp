@@ -1,7 +1,5 @@
 #include "platform/qt/textbox.h"
 
-#include "platform/wipe.h"
-
 #include <QLineEdit>
 #include <QValidator>
 #include <algorithm>
@@ -32,16 +30,6 @@ public:
 void endTextAtNul(QLineEdit& box)
 {
     box.setValidator(new TextEndsAtNul(&box));
-}
-
-void wipeText(QLineEdit& box)
-{
-    // The text a box hands out shares the box's own buffer, so the wipe
-    // reaches the box's copy, which clear() would otherwise free as it is.
-    const QString text = box.text();
-    wipe(const_cast<QChar*>(text.constData()),
-         static_cast<std::size_t>(text.capacity()) * sizeof(QChar));
-    box.clear();
 }
 
 } // namespace platform

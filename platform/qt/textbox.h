@@ -11,8 +11,4 @@ namespace platform {
 // platform would read a text with one inside only up to it.
 void endTextAtNul(QLineEdit& box);
 
-// Empties the box, wiping the text it held in place first: the toolkit frees
-// a box's text as it is, and a password is not to be left in freed memory.
-void wipeText(QLineEdit& box);
-
 } // namespace platform

@@ -1,4 +1,5 @@
 #include "forms/frmNewUser.h"
+#include "platform/qt/password_box.h"
 #include "tests/support/freed_memory.h"
 #include "tests/support/machine_probe.h"
 #include "tests/support/recorded_messages.h"
@@ -33,6 +34,10 @@ protected:
     }
 
     QLineEdit* box(const char* name) { return child<QLineEdit>(window, name); }
+    platform::PasswordBox* passwordBox(const char* name)
+    {
+        return child<platform::PasswordBox>(window, name);
+    }
     QPushButton* create() { return child<QPushButton>(window, "cmdCreate"); }
 
     void type(const QString& user, const QString& password, const QString& confirmation,
@@ -83,7 +88,7 @@ TEST_F(NewUserWindowTest, TheInputCheckReportsTheFirstProblemAndKeepsEveryBox)
     EXPECT_EQ(takeShownMessages(),
               ShownMessages{{u"The password was not correctly confirmed. Please ensure that the "
                              u"password and confirmation match exactly."}});
-    box("txtConfirm")->setText(QStringLiteral("a"));
+    passwordBox("txtConfirm")->setText(u"a");
     click(create());
     EXPECT_EQ(takeShownMessages(), ShownMessages{{u"Server name not specified."}});
 
@@ -92,7 +97,7 @@ TEST_F(NewUserWindowTest, TheInputCheckReportsTheFirstProblemAndKeepsEveryBox)
     click(create());
     EXPECT_EQ(takeShownMessages(),
               ShownMessages{{u"Errors occured (Invalid Server name)  when adding user ann"}});
-    EXPECT_EQ(boxes(), (QStringList{u"ann"_s, u"a"_s, u"a"_s, u"nowhere"_s}));
+    EXPECT_EQ(boxes(), (QStringList{u"ann"_s, u"*"_s, u"*"_s, u"nowhere"_s}));
 }
 
 TEST_F(NewUserWindowTest, EnterMovesToTheNextBoxThatTakesInput)
@@ -145,8 +150,8 @@ TEST_F(NewUserWindowTest, TheAccountAndItsQuotaGetTheNameAsTheBoxShowsIt)
     // controls do; a byte-order mark is an ordinary character of a name.
     QApplication::clipboard()->setText(QStringView(u"pa\0ste", 6).toString());
     for (const char* name : {"txtPassword", "txtConfirm"}) {
-        box(name)->paste();
-        EXPECT_EQ(box(name)->text(), u"pa"_s);
+        passwordBox(name)->paste();
+        EXPECT_EQ(passwordBox(name)->password(), u"pa");
     }
     const QString names[] = {QStringView(u"nul\0x", 5).toString(), u"\uFEFFbom"_s, u"\uFFFEbom"_s};
     for (const QString& name : names) {
