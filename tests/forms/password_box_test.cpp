@@ -10,9 +10,13 @@
 
 #include <QAccessible>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 #include <random>
 
 namespace {
@@ -25,6 +29,13 @@ using testsupport::child;
 // format character.
 const QString kPieces[] = {u"a"_s, u"Z"_s,      u"7"_s,      u"#"_s,          u" "_s,
                            u"*"_s, u"\u00e9"_s, u"\u200d"_s, u"\U0001F600"_s, QString(QChar(0))};
+
+// The application hands a drop only to the target of a drag in progress;
+// this hands it to the box as that drag would.
+void deliverDrop(QObject& box, QDropEvent& drop)
+{
+    box.event(&drop);
+}
 
 // One edit made alike to both boxes; its name says what it was.
 struct Edit
@@ -81,7 +92,7 @@ public:
                         data.setText(typed);
                         QDropEvent drop(QPointF(x, 5), Qt::CopyAction, &data, Qt::LeftButton,
                                         Qt::NoModifier);
-                        QApplication::sendEvent(&box, &drop);
+                        deliverDrop(box, drop);
                     }};
         }
         case 4: {
@@ -158,6 +169,160 @@ TEST(PasswordBoxTest, EditsTheTextAsTheToolkitsPasswordBoxDoes)
             }
         }
     }
+}
+
+// Every text a screen reader's client is told of a change in a password box.
+QStringList toldTexts;
+
+void hearTextChanges(QAccessibleEvent* event)
+{
+    if (qobject_cast<PasswordBox*>(event->object()) == nullptr) {
+        return;
+    }
+    if (event->type() == QAccessible::TextInserted) {
+        toldTexts << static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
+    } else if (event->type() == QAccessible::TextUpdated) {
+        toldTexts << static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted()
+                  << static_cast<QAccessibleTextUpdateEvent*>(event)->textRemoved();
+    } else if (event->type() == QAccessible::TextRemoved) {
+        toldTexts << static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved();
+    }
+}
+
+bool onlyMasks(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u'*'; });
+}
+
+void keys(QWidget* box, std::initializer_list<Qt::Key> pressed, Qt::KeyboardModifiers with = {})
+{
+    for (Qt::Key key : pressed) {
+        QTest::keyClick(box, key, with);
+    }
+}
+
+// Each kind of edit, made alike to the password and its confirmation, gives
+// the account what was typed, trimmed of blanks, and no one else hears it.
+TEST(PasswordBoxTest, EveryKindOfEditGivesTheAccountWhatWasTypedAndOnlyMasksToScreenReaders)
+{
+    using Row = std::tuple<const char*, std::function<void(PasswordBox&)>, QString>;
+    const Row rows[] = {
+        {"typed, blanks around", [](PasswordBox& b) { QTest::keyClicks(&b, u" Zq7#pLm "_s); },
+         u"Zq7#pLm"_s},
+        {"typed over a selection, arrows and Home and End with Shift",
+         [](PasswordBox& b) {
+             QTest::keyClicks(&b, u"abcdef"_s);
+             keys(&b, {Qt::Key_Left, Qt::Key_Left}, Qt::ShiftModifier);
+             QTest::keyClicks(&b, u"X"_s);
+             keys(&b, {Qt::Key_Home, Qt::Key_Right});
+             keys(&b, {Qt::Key_End}, Qt::ShiftModifier);
+             QTest::keyClicks(&b, u"Y"_s);
+         },
+         u"aY"_s},
+        {"Backspace and Delete, with a selection and without",
+         [](PasswordBox& b) {
+             QTest::keyClicks(&b, u"abcdef"_s);
+             keys(&b, {Qt::Key_Backspace, Qt::Key_Home, Qt::Key_Delete, Qt::Key_Right});
+             keys(&b, {Qt::Key_Right}, Qt::ShiftModifier);
+             keys(&b, {Qt::Key_Backspace, Qt::Key_End});
+             keys(&b, {Qt::Key_Left}, Qt::ShiftModifier);
+             keys(&b, {Qt::Key_Delete});
+         },
+         u"bd"_s},
+        {"word-deleting keys, which take all before or after the cursor",
+         [](PasswordBox& b) {
+             QTest::keyClicks(&b, u"ab cd ef"_s);
+             keys(&b, {Qt::Key_Left, Qt::Key_Left, Qt::Key_Left});
+             keys(&b, {Qt::Key_Delete}, Qt::ControlModifier);
+             keys(&b, {Qt::Key_Left});
+             keys(&b, {Qt::Key_Backspace}, Qt::ControlModifier);
+         },
+         u"d"_s},
+        {"select all, typed over",
+         [](PasswordBox& b) {
+             QTest::keyClicks(&b, u"old"_s);
+             keys(&b, {Qt::Key_A}, Qt::ControlModifier);
+             QTest::keyClicks(&b, u"new"_s);
+         },
+         u"new"_s},
+        {"pasted by keys",
+         [](PasswordBox& b) {
+             QApplication::clipboard()->setText(u"pa5"_s);
+             keys(&b, {Qt::Key_V}, Qt::ControlModifier);
+             keys(&b, {Qt::Key_Insert}, Qt::ShiftModifier);
+         },
+         u"pa5pa5"_s},
+        {"pasted from the context menu",
+         [](PasswordBox& b) {
+             QApplication::clipboard()->setText(u"m3nu"_s);
+             QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(2, 2),
+                                         b.mapToGlobal(QPoint(2, 2)));
+             QApplication::sendEvent(&b, &menuEvent);
+             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+             ASSERT_NE(menu, nullptr);
+             for (QAction* action : menu->actions()) {
+                 if (action->text().startsWith(u"&Paste")) {
+                     action->trigger();
+                 }
+             }
+             menu->close();
+         },
+         u"m3nu"_s},
+        {"dropped at the end",
+         [](PasswordBox& b) {
+             QTest::keyClicks(&b, u"dr"_s);
+             QMimeData data;
+             data.setText(u"op"_s);
+             QDropEvent drop(QPointF(b.width() - 4, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                             Qt::NoModifier);
+             deliverDrop(b, drop);
+         },
+         u"drop"_s},
+        {"from an input method, which replaces what it gave",
+         [](PasswordBox& b) {
+             QInputMethodEvent first(u"x"_s, {});
+             first.setCommitString(u"ab"_s);
+             QApplication::sendEvent(&b, &first);
+             QInputMethodEvent second;
+             second.setCommitString(u"cd"_s, -1, 1);
+             QApplication::sendEvent(&b, &second);
+         },
+         u"acd"_s},
+        {"set from code", [](PasswordBox& b) { b.setText(u"c0de "_s); }, u"c0de"_s},
+    };
+
+    // As when a screen reader is listening: only then does the toolkit tell.
+    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+    const auto previous = QAccessible::installUpdateHandler(hearTextChanges);
+    for (const auto& [name, edit, expected] : rows) {
+        SCOPED_TRACE(name);
+        emulated::Machine::instance().reset();
+        toldTexts.clear();
+        frmNewUser window;
+        ASSERT_TRUE(testsupport::showActive(window));
+        QTest::keyClicks(child(window, "txtUserID"), u"ann"_s);
+        for (const char* boxName : {"txtPassword", "txtConfirm"}) {
+            PasswordBox& box = *child<PasswordBox>(window, boxName);
+            box.setFocus();
+            edit(box);
+            EXPECT_TRUE(onlyMasks(box.text())) << qPrintable(box.text());
+            const QString told =
+                QAccessible::queryAccessibleInterface(&box)->text(QAccessible::Value);
+            EXPECT_TRUE(onlyMasks(told)) << qPrintable(told);
+        }
+        QTest::keyClicks(child(window, "txtServer"), u"localhost"_s);
+        const char16_t* buffer = child<PasswordBox>(window, "txtPassword")->password().data();
+        testsupport::withModal(
+            [&] { testsupport::click(child(window, "cmdCreate")); },
+            [](QWidget& quota) { testsupport::click(child(quota, "cmdCancel")); });
+        EXPECT_TRUE(std::all_of(buffer, buffer + 10, [](char16_t c) { return c == 0; }))
+            << "the box's buffer is wiped when Create empties it";
+        EXPECT_TRUE(emulated::Machine::instance().isPassword(u"ann"_s, expected));
+        EXPECT_FALSE(toldTexts.isEmpty());
+        EXPECT_TRUE(std::all_of(toldTexts.begin(), toldTexts.end(), onlyMasks))
+            << qPrintable(toldTexts.join(u", "));
+    }
+    QAccessible::installUpdateHandler(previous);
 }
 
 } // namespace
