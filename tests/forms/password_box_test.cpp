@@ -325,4 +325,15 @@ TEST(PasswordBoxTest, EveryKindOfEditGivesTheAccountWhatWasTypedAndOnlyMasksToSc
     QAccessible::installUpdateHandler(previous);
 }
 
+// A screen reader's client may write into a box as any line edit's text.
+TEST(PasswordBoxTest, TextWrittenPastTheBoxTurnsBackIntoItsMasks)
+{
+    frmNewUser window;
+    PasswordBox& box = *child<PasswordBox>(window, "txtPassword");
+    box.setText(u"kept");
+    QAccessible::queryAccessibleInterface(&box)->editableTextInterface()->insertText(0, u"x"_s);
+    EXPECT_EQ(box.text(), u"****"_s);
+    EXPECT_EQ(box.password(), u"kept");
+}
+
 } // namespace
