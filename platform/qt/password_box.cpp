@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QValidator>
 #include <algorithm>
+#include <functional>
 
 namespace platform {
 namespace {
@@ -25,7 +26,10 @@ public:
 
     State validate(QString& input, int& position) const override
     {
-        const QString masks(static_cast<qsizetype>(box_->password().size()), kMask);
+        // Never more than the toolkit's maximum, which it would cut them to.
+        const QString masks(
+            std::min(static_cast<qsizetype>(box_->password().size()), qsizetype(box_->maxLength())),
+            kMask);
         if (input != masks) {
             input = masks;
             position = std::min(position, static_cast<int>(masks.size()));
@@ -179,6 +183,7 @@ bool PasswordBox::editByKey(const QKeyEvent& event)
     if (event.key() == Qt::Key_Enter || event.key() == Qt::Key_Return) {
         return false;
     }
+    // Undo and redo are off: the box keeps no history of the password.
     if (matchesAny(event, {Undo, Redo})) {
         return true;
     }
