@@ -8,6 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <windows.h>
+// The network management headers build on the types of windows.h.
+#include <lm.h>
 
 namespace {
 
@@ -22,7 +25,7 @@ TEST(WineWindowsTest, AnAccountGetsItsQuotaWindowWhoseFailureIsShownAsItCloses)
     ASSERT_TRUE(testsupport::showActive(window));
     const std::pair<const char*, QString> typed[] = {
         {"txtUserID", QStringLiteral("jdoe")},
-        {"txtPassword", QStringLiteral("Winter-24")},
+        {"txtPassword", QStringLiteral("Winter-24 ")},
         {"txtConfirm", QStringLiteral("Winter-24")},
         {"txtServer", qEnvironmentVariable("COMPUTERNAME")}};
     for (const auto& [name, text] : typed) {
@@ -37,6 +40,10 @@ TEST(WineWindowsTest, AnAccountGetsItsQuotaWindowWhoseFailureIsShownAsItCloses)
     EXPECT_EQ(takeShownMessages(), ShownMessages{{u"Automation error 0x800401F3"}});
     EXPECT_EQ(QApplication::topLevelWidgets().size(), 1) << "the quota window is closed";
     EXPECT_TRUE(child<QLineEdit>(window, "txtUserID")->text().isEmpty());
+    // Wine's netapi32 changes a password only for one who gives it: the account
+    // has the password typed into the boxes, without the blank after it.
+    EXPECT_EQ(NetUserChangePassword(nullptr, L"jdoe", L"Winter-24 ", L"x"), ERROR_INVALID_PASSWORD);
+    EXPECT_EQ(NetUserChangePassword(nullptr, L"jdoe", L"Winter-24", L"Winter-24"), NERR_Success);
 }
 
 } // namespace
