@@ -3,9 +3,9 @@
 // the account.
 
 #include "forms/frmNewUser.h"
-#include "platform/emulated/machine.h"
 #include "platform/qt/password_box.h"
 #include "platform/qt/textbox.h"
+#include "tests/support/machine_probe.h"
 #include "tests/support/widgets.h"
 
 #include <QAccessible>
@@ -296,7 +296,7 @@ TEST(PasswordBoxTest, EveryKindOfEditGivesTheAccountWhatWasTypedAndOnlyMasksToSc
     const auto previous = QAccessible::installUpdateHandler(hearTextChanges);
     for (const auto& [name, edit, expected] : rows) {
         SCOPED_TRACE(name);
-        emulated::Machine::instance().reset();
+        emulated::MachineProbe::reset();
         toldTexts.clear();
         frmNewUser window;
         ASSERT_TRUE(testsupport::showActive(window));
@@ -317,7 +317,7 @@ TEST(PasswordBoxTest, EveryKindOfEditGivesTheAccountWhatWasTypedAndOnlyMasksToSc
             [](QWidget& quota) { testsupport::click(child(quota, "cmdCancel")); });
         EXPECT_TRUE(std::all_of(buffer, buffer + 10, [](char16_t c) { return c == 0; }))
             << "the box's buffer is wiped when Create empties it";
-        EXPECT_TRUE(emulated::Machine::instance().isPassword(u"ann"_s, expected));
+        EXPECT_TRUE(emulated::MachineProbe::isPassword(u"ann"_s, expected));
         EXPECT_FALSE(toldTexts.isEmpty());
         EXPECT_TRUE(std::all_of(toldTexts.begin(), toldTexts.end(), onlyMasks))
             << qPrintable(toldTexts.join(u", "));
