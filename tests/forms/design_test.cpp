@@ -1,5 +1,7 @@
-// The windows as their design lays them out: nothing clipped, every input
-// named for a screen reader, and Tab through the inputs in the design's order.
+// The windows as their design lays them out, at the screen's scale: in the
+// face they ask for, nothing clipped and no caption much narrower than in the
+// design's font, every input named for a screen reader, and Tab through the
+// inputs in the design's order.
 
 #include "forms/frmNewUser.h"
 #include "forms/frmQuotaEntry.h"
@@ -8,6 +10,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -15,17 +18,28 @@
 #include <QStyle>
 #include <tuple>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 using namespace Qt::StringLiterals;
 
+// Every caption and box text whole, with a pixel to spare, in the face asked
+// for; the picture whole.
 void expectNothingClipped(QWidget& window)
 {
     window.ensurePolished();
     for (QWidget* control : window.findChildren<QWidget*>()) {
+        const QString name = control->objectName();
+        EXPECT_TRUE(control->font().families().contains(QFontInfo(control->font()).family()))
+            << qPrintable(name) << " is drawn in "
+            << qPrintable(QFontInfo(control->font()).family());
         QSize needed;
         if (auto* label = qobject_cast<QLabel*>(control)) {
-            needed = label->sizeHint();
+            // The picture fills its control exactly.
+            needed = label->sizeHint() - (label->text().isEmpty() ? QSize(1, 1) : QSize());
         } else if (auto* button = qobject_cast<QPushButton*>(control)) {
             const int margin =
                 button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
@@ -41,9 +55,48 @@ void expectNothingClipped(QWidget& window)
             // Its widest item beside the arrow, as the style lays them out.
             needed = QSize(list->sizeHint().width(), list->fontMetrics().height());
         }
-        EXPECT_LE(needed.width(), control->width()) << qPrintable(control->objectName());
-        EXPECT_LE(needed.height(), control->height()) << qPrintable(control->objectName());
+        EXPECT_LT(needed.width(), control->width()) << qPrintable(name);
+        EXPECT_LT(needed.height(), control->height()) << qPrintable(name);
     }
+}
+
+// Each caption's width in the design's font at 96 dots per inch, the 8-point
+// MS Sans Serif (the drive note 6.75-point Small Fonts), as Wine's
+// sserife.fon and smalle.fon measure it. A face drawn in its stead may be a
+// little narrower, not much.
+void expectCaptionsAsWideAsDesigned(const QWidget& window,
+                                    const std::vector<std::pair<const char*, int>>& widths)
+{
+    for (const auto& [name, designed] : widths) {
+        const QWidget* control = testsupport::child(window, name);
+        const int width = control->fontMetrics()
+                              .size(Qt::TextShowMnemonic, control->property("text").toString())
+                              .width();
+        EXPECT_GE(width, 0.85 * designed) << name;
+    }
+}
+
+// On Windows, the client area as the system measures it: the design's size
+// at the screen's scale, within rounding.
+void expectScaledClientArea(QWidget& window, QSize designed)
+{
+#ifdef Q_OS_WIN
+    if (QGuiApplication::platformName() != u"windows") {
+        return;
+    }
+    const int dpi = qEnvironmentVariableIntValue("TEST_SCREEN_DPI");
+    auto* const handle = reinterpret_cast<HWND>(window.winId());
+    HDC screen = GetDC(handle);
+    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), dpi) << "the screen's density";
+    ReleaseDC(handle, screen);
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(handle, &client));
+    EXPECT_NEAR(client.right, designed.width() * dpi / 96.0, 2);
+    EXPECT_NEAR(client.bottom, designed.height() * dpi / 96.0, 2);
+#else
+    (void)window;
+    (void)designed;
+#endif
 }
 
 // Each control's role, name and description, as a screen reader reads them.
@@ -78,6 +131,18 @@ TEST(DesignTest, NewUserWindow)
     frmNewUser window;
     EXPECT_EQ(window.size(), QSize(411, 367));
     expectNothingClipped(window);
+    expectCaptionsAsWideAsDesigned(window, {{"chkOp1", 198},
+                                            {"chkOp2", 145},
+                                            {"chkOp3", 112},
+                                            {"chkOp4", 92},
+                                            {"cmdCreate", 31},
+                                            {"cmdClose", 26},
+                                            {"Label1_0", 54},
+                                            {"Label1_1", 48},
+                                            {"Label1_2", 56},
+                                            {"Label1_3", 49},
+                                            {"Label1_4", 86},
+                                            {"Label1_5", 63}});
     using enum QAccessible::Role;
     expectReadings(window, {{u"txtUserID"_s, EditableText, u"User name:"_s, {}},
                             {u"txtName"_s, EditableText, u"Full name:"_s, {}},
@@ -87,6 +152,7 @@ TEST(DesignTest, NewUserWindow)
                             {u"txtServer"_s, EditableText, u"Server name:"_s, {}}});
 
     ASSERT_TRUE(testsupport::showActive(window));
+    expectScaledClientArea(window, QSize(411, 367));
     QTest::keyClicks(QApplication::focusWidget(), u"kim"_s);
     EXPECT_EQ(tabOrder(), (QStringList{u"txtPassword"_s, u"txtConfirm"_s, u"txtServer"_s,
                                        u"cmdCreate"_s, u"cmdClose"_s, u"txtUserID"_s}));
@@ -98,6 +164,15 @@ TEST(DesignTest, QuotaEntryWindow)
     window.setUser(QString(20, u'M')); // the longest user name, in wide capitals
     EXPECT_EQ(window.size(), QSize(328, 216));
     expectNothingClipped(window);
+    expectCaptionsAsWideAsDesigned(window, {{"optLmitNo", 106},
+                                            {"Label1_0", 25},
+                                            {"Label1_1", 179},
+                                            {"optLimitYes", 93},
+                                            {"Label1_2", 93},
+                                            {"cmdCancel", 33},
+                                            {"cmdOK", 15},
+                                            {"Label1_3", 58},
+                                            {"Label1_4", 88}});
     window.setUser(u"quinn"_s);
     using enum QAccessible::Role;
     expectReadings(window,
@@ -110,6 +185,7 @@ TEST(DesignTest, QuotaEntryWindow)
                     {u"cmbL2"_s, ComboBox, u"Set warning level to (unit)"_s, {}}});
 
     ASSERT_TRUE(testsupport::showActive(window));
+    expectScaledClientArea(window, QSize(328, 216));
     EXPECT_EQ(tabOrder(), (QStringList{u"txtLval1"_s, u"txtLval2"_s, u"cmbL1"_s, u"cmbL2"_s,
                                        u"cmdCancel"_s, u"cmdOK"_s, u"txtDL"_s, u"optLmitNo"_s}));
 
