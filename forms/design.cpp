@@ -16,7 +16,7 @@ QFont windowFont()
     // The design was laid out with the 8-point MS Sans Serif, which Windows
     // offers, or answers with Microsoft Sans Serif.
 #ifdef Q_OS_WIN
-    for (const QString family :
+    for (const QString& family :
          {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif")}) {
         if (QFontDatabase::hasFamily(family)) {
             QFont font(family);

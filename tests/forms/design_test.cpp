@@ -18,10 +18,6 @@
 #include <QStyle>
 #include <tuple>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 namespace {
 
 using namespace Qt::StringLiterals;
@@ -74,29 +70,6 @@ void expectCaptionsAsWideAsDesigned(const QWidget& window,
                               .width();
         EXPECT_GE(width, 0.85 * designed) << name;
     }
-}
-
-// On Windows, the client area as the system measures it: the design's size
-// at the screen's scale, within rounding.
-void expectScaledClientArea(QWidget& window, QSize designed)
-{
-#ifdef Q_OS_WIN
-    if (QGuiApplication::platformName() != u"windows") {
-        return;
-    }
-    const int dpi = qEnvironmentVariableIntValue("TEST_SCREEN_DPI");
-    auto* const handle = reinterpret_cast<HWND>(window.winId());
-    HDC screen = GetDC(handle);
-    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), dpi) << "the screen's density";
-    ReleaseDC(handle, screen);
-    RECT client{};
-    ASSERT_TRUE(GetClientRect(handle, &client));
-    EXPECT_NEAR(client.right, designed.width() * dpi / 96.0, 2);
-    EXPECT_NEAR(client.bottom, designed.height() * dpi / 96.0, 2);
-#else
-    (void)window;
-    (void)designed;
-#endif
 }
 
 // Each control's role, name and description, as a screen reader reads them.
@@ -152,7 +125,7 @@ TEST(DesignTest, NewUserWindow)
                             {u"txtServer"_s, EditableText, u"Server name:"_s, {}}});
 
     ASSERT_TRUE(testsupport::showActive(window));
-    expectScaledClientArea(window, QSize(411, 367));
+    testsupport::expectScaledClientArea(window, QSize(411, 367));
     QTest::keyClicks(QApplication::focusWidget(), u"kim"_s);
     EXPECT_EQ(tabOrder(), (QStringList{u"txtPassword"_s, u"txtConfirm"_s, u"txtServer"_s,
                                        u"cmdCreate"_s, u"cmdClose"_s, u"txtUserID"_s}));
@@ -185,7 +158,7 @@ TEST(DesignTest, QuotaEntryWindow)
                     {u"cmbL2"_s, ComboBox, u"Set warning level to (unit)"_s, {}}});
 
     ASSERT_TRUE(testsupport::showActive(window));
-    expectScaledClientArea(window, QSize(328, 216));
+    testsupport::expectScaledClientArea(window, QSize(328, 216));
     EXPECT_EQ(tabOrder(), (QStringList{u"txtLval1"_s, u"txtLval2"_s, u"cmbL1"_s, u"cmbL2"_s,
                                        u"cmdCancel"_s, u"cmdOK"_s, u"txtDL"_s, u"optLmitNo"_s}));
 

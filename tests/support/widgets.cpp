@@ -6,7 +6,32 @@
 #include <QScopeGuard>
 #include <QTimer>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace testsupport {
+
+void expectScaledClientArea(QWidget& window, QSize designed)
+{
+#ifdef Q_OS_WIN
+    if (QGuiApplication::platformName() != u"windows") {
+        return;
+    }
+    const int dpi = qEnvironmentVariableIntValue("TEST_SCREEN_DPI");
+    auto* const handle = reinterpret_cast<HWND>(window.winId());
+    HDC screen = GetDC(handle);
+    EXPECT_EQ(GetDeviceCaps(screen, LOGPIXELSX), dpi) << "the screen's density";
+    ReleaseDC(handle, screen);
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(handle, &client));
+    EXPECT_NEAR(client.right, designed.width() * dpi / 96.0, 2);
+    EXPECT_NEAR(client.bottom, designed.height() * dpi / 96.0, 2);
+#else
+    (void)window;
+    (void)designed;
+#endif
+}
 
 void withModal(const std::function<void()>& open, const std::function<void(QWidget& modal)>& act)
 {

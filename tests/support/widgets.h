@@ -32,6 +32,11 @@ inline bool showActive(QWidget& window)
     return QTest::qWaitForWindowActive(&window);
 }
 
+// With the windows platform, where the test is run at the screen density
+// TEST_SCREEN_DPI: the shown window's client area, as Windows measures it, is
+// its size in the design at that scale, within rounding. Elsewhere nothing.
+void expectScaledClientArea(QWidget& window, QSize designed);
+
 // Runs `open`, which shows a modal window and returns once it is closed, and
 // hands that window to `act` while it is shown; `act` must close it. The
 // test fails when `open` returns without having shown one, or when `act`
