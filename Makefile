@@ -5,6 +5,8 @@
 # with its installer package built and tried there (make windows-test).
 # make fuzz: fuzzes the routines for a bounded time (FUZZ_SECONDS).
 # make bench: measures start-up, memory and the quota window's response.
+# make screenshots: redraws the README's pictures of the windows, on Linux
+# and under Wine (docs/screenshots).
 
 BUILD_DIR ?= build
 WINDOWS_BUILD_DIR ?= build-windows
@@ -12,7 +14,7 @@ FUZZ_SECONDS ?= 240
 BENCH_RUNS ?= 20
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test fuzz-replay windows-test fuzz bench clean
+.PHONY: all deps build run test fuzz-replay windows-test fuzz bench screenshots clean
 
 all: build
 
@@ -42,6 +44,9 @@ fuzz:
 
 bench:
 	JOBS=$(JOBS) scripts/bench $(BENCH_RUNS)
+
+screenshots: build
+	JOBS=$(JOBS) scripts/screenshots $(BUILD_DIR) $(WINDOWS_BUILD_DIR)
 
 clean:
 	rm -rf $(BUILD_DIR) $(WINDOWS_BUILD_DIR) build-fuzz build-bench
