@@ -32,9 +32,10 @@ inline bool showActive(QWidget& window)
     return QTest::qWaitForWindowActive(&window);
 }
 
-// With the windows platform, where the test is run at the screen density
-// TEST_SCREEN_DPI: the shown window's client area, as Windows measures it, is
-// its size in the design at that scale, within rounding. Elsewhere nothing.
+// With the windows platform: the screen's density is TEST_SCREEN_DPI, where
+// that is set, and the shown window's client area, as Windows measures it, is
+// its size in the design at the screen's scale, within rounding. Elsewhere
+// nothing.
 void expectScaledClientArea(QWidget& window, QSize designed);
 
 // Runs `open`, which shows a modal window and returns once it is closed, and
