@@ -20,7 +20,7 @@ QFont windowFont()
          {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif")}) {
         if (QFontDatabase::hasFamily(family)) {
             QFont font(family);
-            font.setPointSizeF(7.5);
+            font.setPointSizeF(8);
             return font;
         }
     }
