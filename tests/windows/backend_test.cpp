@@ -19,10 +19,10 @@ using platform::windows::ComApartment;
 
 // The tests' thread is in its apartment before the first test, as the program's is.
 const ComApartment kApartment;
-
-// An argument as Invoke received it: its kind and, as the system converts it, its text.
+// An argument as Invoke received it: its kind and, as the system converts it, its text; a call
+// as the member's DISPID (its initial), the kind of call, the arguments in Invoke's order and the
+// named ones.
 using Argument = std::pair<VARTYPE, std::wstring>;
-// The member's DISPID (its initial), the kind of call, the arguments in Invoke's order, the named.
 using Call = std::tuple<DISPID, WORD, std::vector<Argument>, std::vector<DISPID>>;
 
 // Lives on the test's stack, which holds its first reference and sees every other given back.
@@ -79,7 +79,8 @@ TEST_F(DispatchTest, ArgumentsGoLastFirstInTheirKindsAndAnObjectComesBackOwned)
                   {'A', DISPATCH_METHOD, added, {}},
                   {'Q', DISPATCH_PROPERTYPUT, {{VT_R8, L"1048576"}}, {DISPID_PROPERTYPUT}}}));
 
-    // AddUser's result, the one the routine reads, is an object of its own.
+    // AddUser's result, the one the routine reads, is an object holding a reference of its own,
+    // given back with it.
     VARIANT value{};
     Recorder user;
     V_VT(&value) = VT_DISPATCH;
@@ -87,7 +88,7 @@ TEST_F(DispatchTest, ArgumentsGoLastFirstInTheirKindsAndAnObjectComesBackOwned)
     target.answer = [&](VARIANT* out, auto*) { return VariantCopy(out, &value); };
     const Variant result = object->call(u"AddUser", {});
     ASSERT_TRUE(std::holds_alternative<Object>(result));
-    EXPECT_EQ(user.references, 2u); // the result's own, given back with it
+    EXPECT_EQ(user.references, 2u);
 }
 
 HRESULT STDAPICALLTYPE fillInLater(EXCEPINFO* exception)

@@ -14,15 +14,12 @@
 
 namespace {
 
-using testsupport::child;
-using testsupport::click;
-using testsupport::ShownMessages;
-using testsupport::takeShownMessages;
+using namespace testsupport;
 
 TEST(WineWindowsTest, AnAccountGetsItsQuotaWindowWhoseFailureIsShownAsItCloses)
 {
     frmNewUser window;
-    ASSERT_TRUE(testsupport::showActive(window));
+    ASSERT_TRUE(showActive(window));
     const std::pair<const char*, QString> typed[] = {
         {"txtUserID", QStringLiteral("jdoe")},
         {"txtPassword", QStringLiteral("Winter-24 ")},
@@ -31,11 +28,11 @@ TEST(WineWindowsTest, AnAccountGetsItsQuotaWindowWhoseFailureIsShownAsItCloses)
     for (const auto& [name, text] : typed) {
         QTest::keyClicks(child<QLineEdit>(window, name), text);
     }
-    testsupport::withModal([&] { click(child<QPushButton>(window, "cmdCreate")); },
-                           [](QWidget& quota) {
-                               EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), u"jdoe");
-                               click(child<QPushButton>(quota, "cmdOK"));
-                           });
+    withModal([&] { click(child<QPushButton>(window, "cmdCreate")); },
+              [](QWidget& quota) {
+                  EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), u"jdoe");
+                  click(child<QPushButton>(quota, "cmdOK"));
+              });
     // Wine has no text for an unknown class string (CO_E_CLASSSTRING).
     EXPECT_EQ(takeShownMessages(), ShownMessages{{u"Automation error 0x800401F3"}});
     EXPECT_EQ(QApplication::topLevelWidgets().size(), 1) << "the quota window is closed";
