@@ -164,11 +164,8 @@ TEST(ComApartmentTest, EntersOrKeepsTheThreadsApartment)
 } // namespace
 
 #ifdef TESTS_RUN_UNDER_WINE
-using testsupport::ShownMessages;
-using testsupport::takeShownMessages;
+using namespace testsupport;
 
-// Wine's netapi32 keeps its accounts in the process; its missing quota service
-// shows in the windows' test.
 TEST(WineAdminTest, CreateLocalUserReportsWhatTheSystemAnswers)
 {
     const std::wstring_view computer = _wgetenv(L"COMPUTERNAME");
