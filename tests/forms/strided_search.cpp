@@ -2,50 +2,41 @@
 // of its characters in a row, their bytes next to each other or at any fixed
 // distance up to 64 bytes apart. A text of ASCII characters stored as UTF-8
 // or UTF-16, in a string or one character to a record, shows that way.
-// Usage: strided_search FILE TEXT; exits 1 when found, printing where.
+// Usage: strided_search FILE TEXT; exits 0 when found, printing where, 1 when
+// not, 2 when there is nothing to read.
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
-#include <vector>
 
 int main(int argc, char* argv[])
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: strided_search FILE TEXT\n");
-        return 2;
-    }
-    std::ifstream file(argv[1], std::ios::binary | std::ios::ate);
-    std::vector<char> data(std::max<std::streamoff>(file.tellg(), 0));
+    std::ifstream file(argc == 3 ? argv[1] : "", std::ios::binary | std::ios::ate);
+    std::string data(std::max<std::streamoff>(file.tellg(), 0), '\0');
     file.seekg(0).read(data.data(), static_cast<std::streamsize>(data.size()));
-    const std::string text = argv[2];
-    constexpr std::size_t kRun = 6;
-    constexpr std::size_t kWidest = 64;
-    if (!file || data.empty() || text.size() < kRun) {
-        std::fprintf(stderr, "strided_search: nothing to read in %s\n", argv[1]);
+    const std::string text = argc == 3 ? argv[2] : "";
+    if (!file || data.empty() || text.size() < 6) {
+        std::fprintf(stderr,
+                     "usage: strided_search FILE TEXT, a dump and six characters or more\n");
         return 2;
     }
-
-    int found = 0;
+    int status = 1;
     for (std::size_t at = 0; at < data.size(); ++at) {
-        for (std::size_t from = 0; from + kRun <= text.size(); ++from) {
-            if (data[at] != text[from]) {
-                continue;
-            }
-            for (std::size_t stride = 1; stride <= kWidest; ++stride) {
+        for (std::size_t from = 0; from + 6 <= text.size(); ++from) {
+            for (std::size_t stride = 1; stride <= 64 && data[at] == text[from]; ++stride) {
                 std::size_t n = 1;
-                while (n < kRun && at + n * stride < data.size() &&
+                while (n < 6 && at + n * stride < data.size() &&
                        data[at + n * stride] == text[from + n]) {
                     ++n;
                 }
-                if (n == kRun) {
-                    std::printf("'%s' at byte %zu, %zu bytes apart\n",
-                                text.substr(from, kRun).c_str(), at, stride);
-                    ++found;
+                if (n == 6) {
+                    std::printf("'%s' at byte %zu, %zu bytes apart\n", text.substr(from, 6).c_str(),
+                                at, stride);
+                    status = 0;
                 }
             }
         }
     }
-    return found > 0 ? 1 : 0;
+    return status;
 }
