@@ -1,6 +1,6 @@
-// The password box against the toolkit's own password box, the text its
-// screen-reader clients are told, and the password every kind of edit gives
-// the account.
+// The password box against the toolkit's own password box, the password each
+// road into it gives the account, what screen readers are told of it, and
+// its buffer's lock.
 
 #include "forms/frmNewUser.h"
 #include "platform/qt/password_box.h"
@@ -13,7 +13,8 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
+#include <QRegularExpression>
+#include <fstream>
 #include <private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
@@ -25,110 +26,83 @@ using namespace Qt::StringLiterals;
 using platform::PasswordBox;
 using testsupport::child;
 
-// Characters that take one or two code units, a NUL, a mask, a blank and a
-// format character.
-const QString kPieces[] = {u"a"_s, u"Z"_s,      u"7"_s,      u"#"_s,          u" "_s,
-                           u"*"_s, u"\u00e9"_s, u"\u200d"_s, u"\U0001F600"_s, QString(QChar(0))};
-
 // The application hands a drop only to the target of a drag in progress;
 // this hands it to the box as that drag would.
-void deliverDrop(QObject& box, QDropEvent& drop)
+void drop(QLineEdit& box, QPointF at, const QString& text)
 {
-    box.event(&drop);
+    QMimeData data;
+    data.setText(text);
+    QDropEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    box.event(&event);
 }
 
-// One edit made alike to both boxes; its name says what it was.
-struct Edit
+// A random edit, with what it was. Undo and redo are left out: the password
+// box has neither.
+std::pair<QString, std::function<void(QLineEdit&)>> randomEdit(std::mt19937& random)
 {
-    QString name;
-    std::function<void(QLineEdit&)> make;
-};
-
-class Differential
-{
-public:
-    explicit Differential(std::uint32_t seed) : random_(seed) {}
-
-    QString text(int longest)
-    {
+    // Characters of one and two code units, a NUL, a mask, a blank and a
+    // format character.
+    static const QString pieces[] = {u"a"_s,          u"Z"_s,           u"7"_s,      u"#"_s,
+                                     u" "_s,          u"*"_s,           u"\u00e9"_s, u"\u200d"_s,
+                                     u"\U0001F600"_s, QString(QChar(0))};
+    static const Qt::Key keys[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left,   Qt::Key_Right,
+                                   Qt::Key_Home,      Qt::Key_End,    Qt::Key_Insert, Qt::Key_A,
+                                   Qt::Key_K,         Qt::Key_V,      Qt::Key_X,      Qt::Key_U};
+    const auto pick = [&](std::size_t most) {
+        return std::uniform_int_distribution<int>(0, int(most))(random);
+    };
+    const auto text = [&](int longest) {
         QString text;
         for (int n = pick(longest); n > 0; --n) {
-            text += kPieces[pick(std::size(kPieces) - 1)];
+            text += pieces[pick(std::size(pieces) - 1)];
         }
         return text;
+    };
+    Qt::KeyboardModifiers modifiers;
+    modifiers.setFlag(Qt::ShiftModifier, pick(1));
+    modifiers.setFlag(Qt::ControlModifier, pick(1));
+    const QString typed = text(3);
+    const int x = pick(80), back = pick(4), length = pick(2);
+    switch (pick(5)) {
+    case 0: {
+        const Qt::Key key = keys[pick(std::size(keys) - 1)];
+        return {QKeySequence(QKeyCombination(modifiers, key)).toString(),
+                [=](QLineEdit& box) { QTest::keyClick(&box, key, modifiers); }};
     }
-
-    Edit next()
-    {
-        static const Qt::Key keys[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left,
-                                       Qt::Key_Right,     Qt::Key_Home,   Qt::Key_End,
-                                       Qt::Key_Insert,    Qt::Key_A,      Qt::Key_K,
-                                       Qt::Key_V,         Qt::Key_X,      Qt::Key_U};
-        Qt::KeyboardModifiers modifiers;
-        modifiers.setFlag(Qt::ShiftModifier, pick(1));
-        modifiers.setFlag(Qt::ControlModifier, pick(1));
-        const QString typed = text(3);
-        switch (pick(5)) {
-        case 0: {
-            const Qt::Key key = keys[pick(std::size(keys) - 1)];
-            return {u"key %1 with modifiers %2"_s.arg(key).arg(modifiers.toInt()),
-                    [=](QLineEdit& box) { QTest::keyClick(&box, key, modifiers); }};
-        }
-        case 1:
-            return {u"typed '%1' with modifiers %2"_s.arg(typed).arg(modifiers.toInt()),
-                    [=](QLineEdit& box) {
-                        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, modifiers, typed);
-                        QApplication::sendEvent(&box, &press);
-                    }};
-        case 2: {
-            QApplication::clipboard()->setText(text(12));
-            return {u"pasted '%1'"_s.arg(QApplication::clipboard()->text()),
-                    [](QLineEdit& box) { QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier); }};
-        }
-        case 3: {
-            const int x = pick(80);
-            return {u"dropped '%1' at %2"_s.arg(typed).arg(x), [=](QLineEdit& box) {
-                        QMimeData data;
-                        data.setText(typed);
-                        QDropEvent drop(QPointF(x, 5), Qt::CopyAction, &data, Qt::LeftButton,
-                                        Qt::NoModifier);
-                        deliverDrop(box, drop);
-                    }};
-        }
-        case 4: {
-            const int from = pick(4), length = pick(2);
-            return {
-                u"input method committed '%1' over %2 from %3 back"_s.arg(typed).arg(length).arg(
-                    from),
+    case 1:
+        return {u"typed '%1' with modifiers %2"_s.arg(typed).arg(modifiers.toInt(), 0, 16),
                 [=](QLineEdit& box) {
-                    // An input method replaces text before the cursor, which
-                    // a selection would take away first.
-                    const int back =
-                        box.hasSelectedText() ? 0 : std::min(from, box.cursorPosition());
-                    QInputMethodEvent commit;
-                    commit.setCommitString(typed, -back, std::min(length, back));
-                    QApplication::sendEvent(&box, &commit);
+                    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, modifiers, typed);
+                    QApplication::sendEvent(&box, &press);
                 }};
-        }
-        default:
-            return {u"set to '%1'"_s.arg(typed), [=](QLineEdit& box) {
-                        if (auto* password = qobject_cast<PasswordBox*>(&box)) {
-                            password->setText(typed);
-                        } else {
-                            box.setText(typed);
-                        }
-                    }};
-        }
+    case 2:
+        QApplication::clipboard()->setText(text(12));
+        return {u"pasted '%1'"_s.arg(QApplication::clipboard()->text()),
+                [](QLineEdit& box) { QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier); }};
+    case 3:
+        return {u"dropped '%1' at %2"_s.arg(typed).arg(x),
+                [=](QLineEdit& box) { drop(box, QPointF(x, 5), typed); }};
+    case 4:
+        return {
+            u"input method committed '%1' over %2 from %3 back"_s.arg(typed).arg(length).arg(back),
+            [=](QLineEdit& box) {
+                // An input method replaces text before the cursor, which
+                // a selection would take away first.
+                const int from = box.hasSelectedText() ? 0 : std::min(back, box.cursorPosition());
+                QInputMethodEvent commit;
+                commit.setCommitString(typed, -from, std::min(length, from));
+                QApplication::sendEvent(&box, &commit);
+            }};
+    default:
+        return {u"set to '%1'"_s.arg(typed), [=](QLineEdit& box) {
+                    auto* password = qobject_cast<PasswordBox*>(&box);
+                    password ? password->setText(typed) : box.setText(typed);
+                }};
     }
-
-private:
-    int pick(std::size_t most) { return std::uniform_int_distribution<int>(0, int(most))(random_); }
-
-    std::mt19937 random_;
-};
+}
 
 // The toolkit's own password box, with the design's maximum and NUL rule, is
-// the reference. Undo and redo are left out: the password box has neither.
+// the reference.
 TEST(PasswordBoxTest, EditsTheTextAsTheToolkitsPasswordBoxDoes)
 {
     QWidget window;
@@ -143,118 +117,86 @@ TEST(PasswordBoxTest, EditsTheTextAsTheToolkitsPasswordBoxDoes)
     }
     ASSERT_TRUE(testsupport::showActive(window));
 
-    const std::uint32_t seed = qEnvironmentVariableIsSet("PASSWORD_BOX_SEED")
-                                   ? qEnvironmentVariable("PASSWORD_BOX_SEED").toUInt()
-                                   : std::random_device{}();
-    for (std::uint32_t sequence = seed; sequence < seed + 4000; ++sequence) {
-        Differential edits(sequence);
+    const std::uint32_t seed =
+        qEnvironmentVariable("PASSWORD_BOX_SEED", QString::number(std::random_device{}())).toUInt();
+    for (std::uint32_t n = 0; n < 4000; ++n) {
+        const std::uint32_t sequence = seed + n;
+        std::mt19937 random(sequence);
         box.clear();
         reference.setText(QString());
-        QStringList made;
+        QString made;
         for (int step = 0; step < 12; ++step) {
-            const Edit edit = edits.next();
-            made << QString(edit.name).replace(QChar(0), u"\\0"_s);
-            edit.make(box);
-            edit.make(reference);
-            const QString secret = QStringView(box.password()).toString();
-            if (secret != reference.text() || box.text() != QString(secret.size(), u'*') ||
-                box.cursorPosition() != reference.cursorPosition() ||
-                box.selectionStart() != reference.selectionStart()) {
-                FAIL() << "PASSWORD_BOX_SEED=" << sequence << " after\n"
-                       << qPrintable(made.join(u'\n')) << "\nthe box holds '" << qPrintable(secret)
-                       << "' at " << box.cursorPosition() << ", the reference '"
-                       << qPrintable(reference.text()) << "' at " << reference.cursorPosition()
-                       << " selected from " << box.selectionStart() << " and "
-                       << reference.selectionStart();
-            }
+            const auto [name, edit] = randomEdit(random);
+            made += name + u'\n';
+            edit(box);
+            edit(reference);
+            const auto state = [](QStringView text, QStringView shown, const QLineEdit& each) {
+                return u"'%1' shown as '%2' at %3 selected from %4"_s.arg(text, shown)
+                    .arg(each.cursorPosition())
+                    .arg(each.selectionStart())
+                    .toStdString();
+            };
+            ASSERT_EQ(state(box.password(), box.text(), box),
+                      state(reference.text(), reference.displayText(), reference))
+                << "PASSWORD_BOX_SEED=" << sequence << " after\n"
+                << qPrintable(made.replace(QChar(0), u"\\0"_s));
         }
     }
 }
 
 // Every text a screen reader's client is told of a change in a password box.
-QStringList toldTexts;
+QStringList told;
 
-void hearTextChanges(QAccessibleEvent* event)
+void hear(QAccessibleEvent* event)
 {
     if (qobject_cast<PasswordBox*>(event->object()) == nullptr) {
         return;
     }
-    if (event->type() == QAccessible::TextInserted) {
-        toldTexts << static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
-    } else if (event->type() == QAccessible::TextUpdated) {
-        toldTexts << static_cast<QAccessibleTextUpdateEvent*>(event)->textInserted()
-                  << static_cast<QAccessibleTextUpdateEvent*>(event)->textRemoved();
-    } else if (event->type() == QAccessible::TextRemoved) {
-        toldTexts << static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved();
+    if (auto* inserted = dynamic_cast<QAccessibleTextInsertEvent*>(event)) {
+        told << inserted->textInserted();
+    } else if (auto* updated = dynamic_cast<QAccessibleTextUpdateEvent*>(event)) {
+        told << updated->textInserted() << updated->textRemoved();
+    } else if (auto* removed = dynamic_cast<QAccessibleTextRemoveEvent*>(event)) {
+        told << removed->textRemoved();
     }
 }
 
-bool onlyMasks(const QString& text)
+// Types the text, pressing each key named in brackets: "ab[Shift+Left]c".
+void press(QWidget& box, const QString& keys)
 {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c == u'*'; });
-}
-
-void keys(QWidget* box, std::initializer_list<Qt::Key> pressed, Qt::KeyboardModifiers with = {})
-{
-    for (Qt::Key key : pressed) {
-        QTest::keyClick(box, key, with);
+    static const QRegularExpression bracketed(u"(?=\\[)|(?<=\\])"_s);
+    for (const QString& part : keys.split(bracketed, Qt::SkipEmptyParts)) {
+        if (part.startsWith(u'[')) {
+            const QKeyCombination key = QKeySequence(part.sliced(1).chopped(1))[0];
+            QTest::keyClick(&box, key.key(), key.keyboardModifiers());
+        } else {
+            QTest::keyClicks(&box, part);
+        }
     }
 }
 
-// Each kind of edit, made alike to the password and its confirmation, gives
-// the account what was typed, trimmed of blanks, and no one else hears it.
-TEST(PasswordBoxTest, EveryKindOfEditGivesTheAccountWhatWasTypedAndOnlyMasksToScreenReaders)
+// Each road into the box, taken alike in the password and its confirmation,
+// gives the account what was typed, trimmed of blanks, and leaves the
+// toolkit and screen readers only masks. What each kind of edit does to the
+// text the test above shows.
+TEST(PasswordBoxTest, EveryRoadInGivesTheAccountWhatWasTypedAndOnlyMasksToScreenReaders)
 {
     using Row = std::tuple<const char*, std::function<void(PasswordBox&)>, QString>;
     const Row rows[] = {
-        {"typed, blanks around", [](PasswordBox& b) { QTest::keyClicks(&b, u" Zq7#pLm "_s); },
-         u"Zq7#pLm"_s},
-        {"typed over a selection, arrows and Home and End with Shift",
+        {"keys: word-deleting ones, which take all after or before the cursor, arrows, Home and "
+         "End with Shift and without, typed over a selection, Backspace and Delete with a "
+         "selection and without, blanks around",
          [](PasswordBox& b) {
-             QTest::keyClicks(&b, u"abcdef"_s);
-             keys(&b, {Qt::Key_Left, Qt::Key_Left}, Qt::ShiftModifier);
-             QTest::keyClicks(&b, u"X"_s);
-             keys(&b, {Qt::Key_Home, Qt::Key_Right});
-             keys(&b, {Qt::Key_End}, Qt::ShiftModifier);
-             QTest::keyClicks(&b, u"Y"_s);
+             press(b, u"ab cd ef[Left][Left][Left][Ctrl+Del][Left][Ctrl+Backspace] [End]bcdefg"
+                      u"[Shift+Left][Shift+Left]X[Backspace][Home][Right][Right][Delete][Right]"
+                      u"[Shift+Right][Backspace][End][Shift+Left][Delete][Home][Right][Right]"
+                      u"[Shift+End]Y "_s);
          },
-         u"aY"_s},
-        {"Backspace and Delete, with a selection and without",
+         u"dY"_s},
+        {"all selected and pasted over by keys, pasted from the context menu, dropped at the end",
          [](PasswordBox& b) {
-             QTest::keyClicks(&b, u"abcdef"_s);
-             keys(&b, {Qt::Key_Backspace, Qt::Key_Home, Qt::Key_Delete, Qt::Key_Right});
-             keys(&b, {Qt::Key_Right}, Qt::ShiftModifier);
-             keys(&b, {Qt::Key_Backspace, Qt::Key_End});
-             keys(&b, {Qt::Key_Left}, Qt::ShiftModifier);
-             keys(&b, {Qt::Key_Delete});
-         },
-         u"bd"_s},
-        {"word-deleting keys, which take all before or after the cursor",
-         [](PasswordBox& b) {
-             QTest::keyClicks(&b, u"ab cd ef"_s);
-             keys(&b, {Qt::Key_Left, Qt::Key_Left, Qt::Key_Left});
-             keys(&b, {Qt::Key_Delete}, Qt::ControlModifier);
-             keys(&b, {Qt::Key_Left});
-             keys(&b, {Qt::Key_Backspace}, Qt::ControlModifier);
-         },
-         u"d"_s},
-        {"select all, typed over",
-         [](PasswordBox& b) {
-             QTest::keyClicks(&b, u"old"_s);
-             keys(&b, {Qt::Key_A}, Qt::ControlModifier);
-             QTest::keyClicks(&b, u"new"_s);
-         },
-         u"new"_s},
-        {"pasted by keys",
-         [](PasswordBox& b) {
-             QApplication::clipboard()->setText(u"pa5"_s);
-             keys(&b, {Qt::Key_V}, Qt::ControlModifier);
-             keys(&b, {Qt::Key_Insert}, Qt::ShiftModifier);
-         },
-         u"pa5pa5"_s},
-        {"pasted from the context menu",
-         [](PasswordBox& b) {
-             QApplication::clipboard()->setText(u"m3nu"_s);
+             QApplication::clipboard()->setText(u"p5"_s);
+             press(b, u"old[Ctrl+A][Ctrl+V][Shift+Ins]"_s);
              QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, QPoint(2, 2),
                                          b.mapToGlobal(QPoint(2, 2)));
              QApplication::sendEvent(&b, &menuEvent);
@@ -266,38 +208,26 @@ TEST(PasswordBoxTest, EveryKindOfEditGivesTheAccountWhatWasTypedAndOnlyMasksToSc
                  }
              }
              menu->close();
+             drop(b, QPointF(b.width() - 4, 5), u"dr"_s);
          },
-         u"m3nu"_s},
-        {"dropped at the end",
+         u"p5p5p5dr"_s},
+        {"set from code, a blank before, then from an input method, which replaces text",
          [](PasswordBox& b) {
-             QTest::keyClicks(&b, u"dr"_s);
-             QMimeData data;
-             data.setText(u"op"_s);
-             QDropEvent drop(QPointF(b.width() - 4, 5), Qt::CopyAction, &data, Qt::LeftButton,
-                             Qt::NoModifier);
-             deliverDrop(b, drop);
+             b.setText(u" c0"_s);
+             QInputMethodEvent event(u"x"_s, {});
+             event.setCommitString(u"cd"_s, -1, 1);
+             QApplication::sendEvent(&b, &event);
          },
-         u"drop"_s},
-        {"from an input method, which replaces what it gave",
-         [](PasswordBox& b) {
-             QInputMethodEvent first(u"x"_s, {});
-             first.setCommitString(u"ab"_s);
-             QApplication::sendEvent(&b, &first);
-             QInputMethodEvent second;
-             second.setCommitString(u"cd"_s, -1, 1);
-             QApplication::sendEvent(&b, &second);
-         },
-         u"acd"_s},
-        {"set from code", [](PasswordBox& b) { b.setText(u"c0de "_s); }, u"c0de"_s},
+         u"ccd"_s},
     };
 
     // As when a screen reader is listening: only then does the toolkit tell.
     QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
-    const auto previous = QAccessible::installUpdateHandler(hearTextChanges);
+    const auto previous = QAccessible::installUpdateHandler(hear);
     for (const auto& [name, edit, expected] : rows) {
         SCOPED_TRACE(name);
         emulated::MachineProbe::reset();
-        toldTexts.clear();
+        told.clear();
         frmNewUser window;
         ASSERT_TRUE(testsupport::showActive(window));
         QTest::keyClicks(child(window, "txtUserID"), u"ann"_s);
@@ -305,10 +235,8 @@ TEST(PasswordBoxTest, EveryKindOfEditGivesTheAccountWhatWasTypedAndOnlyMasksToSc
             PasswordBox& box = *child<PasswordBox>(window, boxName);
             box.setFocus();
             edit(box);
-            EXPECT_TRUE(onlyMasks(box.text())) << qPrintable(box.text());
-            const QString told =
-                QAccessible::queryAccessibleInterface(&box)->text(QAccessible::Value);
-            EXPECT_TRUE(onlyMasks(told)) << qPrintable(told);
+            told << box.text()
+                 << QAccessible::queryAccessibleInterface(&box)->text(QAccessible::Value);
         }
         QTest::keyClicks(child(window, "txtServer"), u"localhost"_s);
         const char16_t* buffer = child<PasswordBox>(window, "txtPassword")->password().data();
@@ -318,9 +246,10 @@ TEST(PasswordBoxTest, EveryKindOfEditGivesTheAccountWhatWasTypedAndOnlyMasksToSc
         EXPECT_TRUE(std::all_of(buffer, buffer + 10, [](char16_t c) { return c == 0; }))
             << "the box's buffer is wiped when Create empties it";
         EXPECT_TRUE(emulated::MachineProbe::isPassword(u"ann"_s, expected));
-        EXPECT_FALSE(toldTexts.isEmpty());
-        EXPECT_TRUE(std::all_of(toldTexts.begin(), toldTexts.end(), onlyMasks))
-            << qPrintable(toldTexts.join(u", "));
+        EXPECT_GT(told.size(), 4) << "besides both boxes' texts, screen readers were told nothing";
+        EXPECT_TRUE(std::all_of(told.begin(), told.end(), [](const QString& text) {
+            return text.count(u'*') == text.size();
+        })) << qPrintable(told.join(u", "));
     }
     QAccessible::installUpdateHandler(previous);
 }
@@ -334,6 +263,24 @@ TEST(PasswordBoxTest, TextWrittenPastTheBoxTurnsBackIntoItsMasks)
     QAccessible::queryAccessibleInterface(&box)->editableTextInterface()->insertText(0, u"x"_s);
     EXPECT_EQ(box.text(), u"****"_s);
     EXPECT_EQ(box.password(), u"kept");
+}
+
+// The buffer is kept out of swap while the box lives.
+TEST(PasswordBoxTest, LocksItsBufferWhileItLives)
+{
+    const auto lockedKilobytes = [] {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        while (std::getline(status, line) && !line.starts_with("VmLck:")) {
+        }
+        return std::stol(line.substr(6));
+    };
+    const long before = lockedKilobytes();
+    {
+        const PasswordBox box;
+        EXPECT_GT(lockedKilobytes(), before);
+    }
+    EXPECT_EQ(lockedKilobytes(), before);
 }
 
 } // namespace
