@@ -40,8 +40,7 @@ void drop(QLineEdit& box, QPointF at, const QString& text)
 // box has neither.
 std::pair<QString, std::function<void(QLineEdit&)>> randomEdit(std::mt19937& random)
 {
-    // Characters of one and two code units, a NUL, a mask, a blank and a
-    // format character.
+    // Characters of one and two code units, NUL, mask, blank, format character.
     static const QString pieces[] = {u"a"_s,          u"Z"_s,           u"7"_s,      u"#"_s,
                                      u" "_s,          u"*"_s,           u"\u00e9"_s, u"\u200d"_s,
                                      u"\U0001F600"_s, QString(QChar(0))};
@@ -119,8 +118,7 @@ TEST(PasswordBoxTest, EditsTheTextAsTheToolkitsPasswordBoxDoes)
 
     const std::uint32_t seed =
         qEnvironmentVariable("PASSWORD_BOX_SEED", QString::number(std::random_device{}())).toUInt();
-    for (std::uint32_t n = 0; n < 4000; ++n) {
-        const std::uint32_t sequence = seed + n;
+    for (std::uint32_t sequence = seed; sequence != seed + 4000; ++sequence) {
         std::mt19937 random(sequence);
         box.clear();
         reference.setText(QString());

@@ -1,9 +1,8 @@
-// Looks for a text in a memory dump the way one would read it back: any six
-// of its characters in a row, their bytes next to each other or at any fixed
-// distance up to 64 bytes apart. A text of ASCII characters stored as UTF-8
-// or UTF-16, in a string or one character to a record, shows that way.
-// Usage: strided_search FILE TEXT; exits 0 when found, printing where, 1 when
-// not, 2 when there is nothing to read.
+// Finds any six characters in a row of an ASCII text in a memory dump, their
+// bytes next to each other or at any fixed distance up to 64 bytes apart: so
+// in UTF-8 or UTF-16, in a string or one character to a record. Usage:
+// strided_search FILE TEXT; exits 0 when found, printing where, else 1 (2 when
+// there is nothing to read).
 
 #include <algorithm>
 #include <cstdio>
