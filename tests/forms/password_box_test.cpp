@@ -183,12 +183,12 @@ TEST(PasswordBoxTest, EveryRoadInGivesTheAccountWhatWasTypedAndOnlyMasksToScreen
     const Row rows[] = {
         {"keys: word-deleting ones, which take all after or before the cursor, arrows, Home and "
          "End with Shift and without, typed over a selection, Backspace and Delete with a "
-         "selection and without, blanks around",
+         "selection and without, blanks around, and undo and redo, which do nothing",
          [](PasswordBox& b) {
              press(b, u"ab cd ef[Left][Left][Left][Ctrl+Del][Left][Ctrl+Backspace] [End]bcdefg"
                       u"[Shift+Left][Shift+Left]X[Backspace][Home][Right][Right][Delete][Right]"
                       u"[Shift+Right][Backspace][End][Shift+Left][Delete][Home][Right][Right]"
-                      u"[Shift+End]Y "_s);
+                      u"[Shift+End]Y[Ctrl+Z][Ctrl+Shift+Z] "_s);
          },
          u"dY"_s},
         {"all selected and pasted over by keys, pasted from the context menu, dropped at the end",
