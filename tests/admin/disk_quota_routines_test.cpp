@@ -102,31 +102,19 @@ TEST_F(RoutinesTest, TheMachineRefusesNamesAndPasswordsAsWindowsDoes)
 {
     // Characters 1 to 31 are refused; DEL, the C1 controls and byte-order
     // marks are ordinary characters of a name.
-    const std::tuple<const char*, Text, Text, std::int32_t> cases[] = {
-        {"an existing group", u"users", u"", 1379},
-        {"an empty name", u"", u"", 2202},
-        {"21 characters", Text(21, u'x'), u"", 2202},
-        {"20 characters", Text(20, u'x'), u"", 0},
-        {"only periods", u"...", u"", 2202},
-        {"periods and blanks", u". .", u"", 2202},
-        {"a closing period", u"name.", u"", 2202},
-        {"a leading period", u".a b", u"", 0},
-        {"U+0001", u"a\x01", u"", 2202},
-        {"U+001F", u"a\x1f", u"", 2202},
-        {"DEL", u"dave\x7f", u"", 0},
-        {"U+0085", u"a\x85", u"", 0},
-        {"a byte-order mark", u"\uFEFFb", u"", 0},
-        {"257 characters of password", u"pw1", Text(257, u'p'), 2245},
-        {"256 characters of password", u"pw2", Text(256, u'p'), 0},
-    };
-    for (const auto& [what, name, password, status] : cases) {
-        SCOPED_TRACE(what);
-        EXPECT_EQ(CreateLocalUser(u"localhost", name, password), status);
-    }
+    std::vector<Text> refused = {u"", Text(21, u'x'), u"...", u". .", u"name.", u"a\x01", u"a\x1f"};
     for (char16_t c : u"\"/\\[]:|<>+=;?*,"s) {
-        SCOPED_TRACE(testing::Message() << "character " << int(c));
-        EXPECT_EQ(CreateLocalUser(u"localhost", u"a"s + c, u""), 2202);
+        refused.push_back(u"a"s + c);
     }
+    for (const Text& name : refused) {
+        EXPECT_EQ(CreateLocalUser(u"localhost", name, u""), 2202) << testing::PrintToString(name);
+    }
+    for (const Text& name : {Text(20, u'x'), u".a b"s, u"dave\x7f"s, u"a\x85"s, u"\uFEFFb"s}) {
+        EXPECT_EQ(CreateLocalUser(u"localhost", name, u""), 0) << testing::PrintToString(name);
+    }
+    EXPECT_EQ(CreateLocalUser(u"localhost", u"users", u""), 1379) << "an existing group";
+    EXPECT_EQ(CreateLocalUser(u"localhost", u"pw1", Text(257, u'p')), 2245);
+    EXPECT_EQ(CreateLocalUser(u"localhost", u"pw2", Text(256, u'p')), 0);
     EXPECT_EQ(MachineProbe::accounts().size(), 3u + 6u);
 }
 
