@@ -1,6 +1,4 @@
-// Built by a test that expects it not to build: the program's own libraries
-// give no way to start the emulated machine afresh or make its calls fail.
-
+// Must not compile: the program's libraries cannot restart the machine.
 #include "platform/emulated/machine.h"
 
 int main()
