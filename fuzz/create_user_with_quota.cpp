@@ -1,11 +1,9 @@
-// The Create road on the emulated machine: CreateLocalUser, then
-// SetUserDiskQuota for the same name, whether or not the account was made.
-// An input is one byte that may make an allocation fail (1 the first, 2 the
-// second), four bytes each for the limit and the warning level, and then
-// UTF-16 code units: the first is the delimiter between the texts after it,
-// so that any other, NUL included, can stand in a text. The texts are the
-// user name, the password, the server (this host's name when there is none)
-// and the volume ("D:" when there is none).
+// CreateLocalUser on the emulated machine, then SetUserDiskQuota for the same
+// name whether or not the account was made. An input is one byte that may fail
+// an allocation (1 the first, 2 the second), four bytes each for the limit and
+// warning level, then UTF-16 code units: the first delimits the texts after it,
+// so any other, NUL included, can stand in one. The texts are the user name,
+// password, server (this host's name if absent) and volume ("D:" if absent).
 
 #include "admin/mdlDiskQuota.h"
 #include "tests/support/machine_probe.h"
@@ -16,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -61,13 +60,12 @@ struct Input
 
 using emulated::MachineProbe;
 
-std::vector<std::u16string> sortedNames()
+std::multiset<std::u16string> accountNames()
 {
-    std::vector<std::u16string> names;
+    std::multiset<std::u16string> names;
     for (const emulated::Account& account : MachineProbe::accounts()) {
-        names.push_back(account.name.toStdU16String());
+        names.insert(account.name.toStdU16String());
     }
-    std::sort(names.begin(), names.end());
     return names;
 }
 
@@ -77,11 +75,6 @@ bool namesADrive(std::u16string_view path)
     const char16_t letter = path.empty() ? u'\0' : path[0] | 0x20;
     return letter >= u'a' && letter <= u'z' && path.size() >= 2 && path[1] == u':' &&
            path.find_first_not_of(u'\\', 2) == path.npos;
-}
-
-double bytes(std::int32_t megabytes)
-{
-    return megabytes < 0 ? -1.0 : megabytes * 1048576.0;
 }
 
 // Each volume's logging of warning-level events and its quota entries, in bytes.
@@ -120,7 +113,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     const std::u16string user = texts[0], password = text(1, u""),
                          server = text(2, machine.name().toStdU16String()), volume = text(3, u"D:");
-    std::vector<std::u16string> names = sortedNames();
+    // Unit for unit: QString::fromStdU16String would drop a leading byte-order mark.
+    const QString name = QStringView(user).toString();
+    std::multiset<std::u16string> names = accountNames();
     Quotas quotas = heldQuotas();
 
     const std::int32_t status = mdlDiskQuota::CreateLocalUser(server, user, password);
@@ -135,12 +130,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(messages.size() == (status == 0 ? 0u : 1u) + (applied ? 0u : 1u),
             "a message exactly for each routine that fails");
     if (status == 0) {
-        names.insert(std::upper_bound(names.begin(), names.end(), user), user);
+        names.insert(user);
     }
-    require(sortedNames() == names,
+    require(accountNames() == names,
             "one new account exactly on success, under exactly the name given");
-    require(status != 0 || MachineProbe::isPassword(QStringView(user).toString(),
-                                                    QStringView(password).toString()),
+    require(status != 0 || MachineProbe::isPassword(name, QStringView(password).toString()),
             "the new account takes exactly the password given");
     require(namesADrive(volume) ||
                 (!applied && messages.back().text == u"The filename, directory name, or volume "
@@ -148,12 +142,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "a path that names no drive is refused as such");
     if (applied) {
         // On the volume the path names, under the account's own spelling.
-        const emulated::Account* account = machine.findAccount(QStringView(user).toString());
+        const emulated::Account* account = machine.findAccount(name);
         auto& [logs, entries] =
             quotas[volume.empty() ? u'\0' : QChar(volume[0]).toUpper().unicode()];
         logs = true;
-        entries[account != nullptr ? account->name : QStringView(user).toString()] = {
-            bytes(limit), bytes(warning)};
+        const auto bytes = [](std::int32_t mb) { return mb < 0 ? -1.0 : mb * 0x1p20; };
+        entries[account != nullptr ? account->name : name] = {bytes(limit), bytes(warning)};
     }
     require(heldQuotas() == quotas,
             "the quota routine succeeds exactly when the machine holds the quota asked for, and "
