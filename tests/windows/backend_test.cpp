@@ -19,9 +19,8 @@ using platform::windows::ComApartment;
 
 // The tests' thread is in its apartment before the first test, as the program's is.
 const ComApartment kApartment;
-// An argument as Invoke received it: its kind and, as the system converts it, its text; a call
-// as the member's DISPID (its initial), the kind of call, the arguments in Invoke's order and the
-// named ones.
+// An argument as Invoke received it: its kind and its text as the system converts it; a call as
+// the member's DISPID (its initial), the kind of call, the arguments in Invoke's order, the named.
 using Argument = std::pair<VARTYPE, std::wstring>;
 using Call = std::tuple<DISPID, WORD, std::vector<Argument>, std::vector<DISPID>>;
 
@@ -31,7 +30,6 @@ struct Recorder final : IDispatch
     ULONG references = 1;
     std::vector<Call> calls;
     std::function<HRESULT(VARIANT*, EXCEPINFO*)> answer = [](auto...) { return S_OK; };
-
     ~Recorder() { EXPECT_EQ(references, 1u); }
     STDMETHODIMP QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
     STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
@@ -78,9 +76,7 @@ TEST_F(DispatchTest, ArgumentsGoLastFirstInTheirKindsAndAnObjectComesBackOwned)
               (std::vector<Call>{
                   {'A', DISPATCH_METHOD, added, {}},
                   {'Q', DISPATCH_PROPERTYPUT, {{VT_R8, L"1048576"}}, {DISPID_PROPERTYPUT}}}));
-
-    // AddUser's result, the one the routine reads, is an object holding a reference of its own,
-    // given back with it.
+    // AddUser's result is an object holding a reference of its own, given back with it.
     VARIANT value{};
     Recorder user;
     V_VT(&value) = VT_DISPATCH;
