@@ -14,12 +14,9 @@ namespace {
 using namespace std::string_literals;
 using namespace Qt::StringLiterals;
 using Text = std::u16string;
-using emulated::Machine;
-using emulated::MachineProbe;
-using mdlDiskQuota::CreateLocalUser;
-using mdlDiskQuota::SetUserDiskQuota;
-using testsupport::ShownMessages;
-using testsupport::takeShownMessages;
+using emulated::Machine, emulated::MachineProbe;
+using mdlDiskQuota::CreateLocalUser, mdlDiskQuota::SetUserDiskQuota;
+using testsupport::ShownMessages, testsupport::takeShownMessages;
 
 const Text kSyntax = u"The filename, directory name, or volume label syntax is incorrect.";
 
