@@ -42,20 +42,6 @@ struct Input
         size -= count;
         return value;
     }
-
-    std::vector<std::u16string> texts()
-    {
-        const auto delimiter = take<char16_t>();
-        std::vector<std::u16string> texts(1);
-        while (size >= sizeof(char16_t)) {
-            if (const auto c = take<char16_t>(); c == delimiter) {
-                texts.emplace_back();
-            } else {
-                texts.back().push_back(c);
-            }
-        }
-        return texts;
-    }
 };
 
 using emulated::MachineProbe;
@@ -107,7 +93,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const auto limit = input.take<std::int32_t>();
     const auto warning = input.take<std::int32_t>();
-    const std::vector<std::u16string> texts = input.texts();
+    const auto delimiter = input.take<char16_t>();
+    std::vector<std::u16string> texts(1);
+    while (input.size >= sizeof(char16_t)) {
+        if (const auto c = input.take<char16_t>(); c == delimiter) {
+            texts.emplace_back();
+        } else {
+            texts.back().push_back(c);
+        }
+    }
     const auto text = [&](std::size_t i, std::u16string absent) {
         return i < texts.size() ? texts[i] : absent;
     };
