@@ -10,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
 
 namespace {
@@ -34,107 +33,109 @@ protected:
     }
 
     QLineEdit* box(const char* name) { return child<QLineEdit>(window, name); }
-    platform::PasswordBox* passwordBox(const char* name)
-    {
-        return child<platform::PasswordBox>(window, name);
-    }
     QPushButton* create() { return child<QPushButton>(window, "cmdCreate"); }
 
-    void type(const QString& user, const QString& password, const QString& confirmation,
-              const QString& server)
-    {
-        QTest::keyClicks(box("txtUserID"), user);
-        QTest::keyClicks(box("txtPassword"), password);
-        QTest::keyClicks(box("txtConfirm"), confirmation);
-        QTest::keyClicks(box("txtServer"), server);
-    }
+    // The user name, password, confirmation and server boxes.
+    static constexpr const char* kBoxes[] = {"txtUserID", "txtPassword", "txtConfirm", "txtServer"};
 
-    // Presses Create, and acts on the quota window it opens.
-    void createThen(const std::function<void(QWidget& quota)>& act)
+    void type(const QStringList& texts)
     {
-        testsupport::withModal([this] { click(create()); }, act);
+        for (int i = 0; i < texts.size(); ++i) {
+            QTest::keyClicks(box(kBoxes[i]), texts[i]);
+        }
     }
-
-    // The texts of the user name, password, confirmation and server boxes.
     QStringList boxes()
     {
-        return {box("txtUserID")->text(), box("txtPassword")->text(), box("txtConfirm")->text(),
-                box("txtServer")->text()};
+        QStringList texts;
+        for (const char* name : kBoxes) {
+            texts << box(name)->text();
+        }
+        return texts;
+    }
+
+    // Presses Create, acts on the quota window it opens, and presses OK there.
+    void createThen(const std::function<void(QWidget& quota)>& act)
+    {
+        testsupport::withModal([this] { click(create()); },
+                               [&](QWidget& quota) {
+                                   act(quota);
+                                   click(child(quota, "cmdOK"));
+                               });
     }
 
     frmNewUser window;
 };
 
-TEST_F(NewUserWindowTest, CreateIsEnabledOnlyForAUserNameThatIsNotBlank)
+TEST_F(NewUserWindowTest, EnterMovesOnCreateWaitsForANameAndTheCheckReportsTheFirstProblem)
 {
+    for (std::size_t i = 0; i + 1 < std::size(kBoxes); ++i) {
+        ASSERT_EQ(QApplication::focusWidget(), box(kBoxes[i]));
+        QTest::keyClick(box(kBoxes[i]), Qt::Key_Return);
+        QCoreApplication::processEvents(); // the Tab is sent once Enter is done
+        EXPECT_EQ(QApplication::focusWidget(), box(kBoxes[i + 1])) << "Enter moves to the next box";
+    }
+
     EXPECT_FALSE(create()->isEnabled());
-    QTest::keyClicks(box("txtUserID"), QStringLiteral("  "));
+    type({u"  "_s, u"a"_s, u"A"_s});
     EXPECT_FALSE(create()->isEnabled());
-    QTest::keyClicks(box("txtUserID"), QStringLiteral("a"));
+    QTest::keyClicks(box("txtUserID"), u"a"_s);
     EXPECT_TRUE(create()->isEnabled());
     QTest::keyClick(box("txtUserID"), Qt::Key_Backspace);
     EXPECT_FALSE(create()->isEnabled());
-}
 
-TEST_F(NewUserWindowTest, TheInputCheckReportsTheFirstProblemAndKeepsEveryBox)
-{
-    // Create is enabled only for a user name; the check of it still comes first.
+    // Enabled or not, the check of the user name comes first.
     create()->setEnabled(true);
-    type(QString(), QStringLiteral("a"), QStringLiteral("A"), QString());
     click(create());
     EXPECT_EQ(takeShownMessages(), ShownMessages{{u"Invalid User ID"}});
-    QTest::keyClicks(box("txtUserID"), QStringLiteral("ann"));
+    QTest::keyClicks(box("txtUserID"), u"ann"_s);
     click(create());
     EXPECT_EQ(takeShownMessages(),
               ShownMessages{{u"The password was not correctly confirmed. Please ensure that the "
                              u"password and confirmation match exactly."}});
-    passwordBox("txtConfirm")->setText(u"a");
+    child<platform::PasswordBox>(window, "txtConfirm")->setText(u"a");
     click(create());
     EXPECT_EQ(takeShownMessages(), ShownMessages{{u"Server name not specified."}});
 
     // Refused by the machine: its words, and every box as it was.
-    box("txtServer")->setText(QStringLiteral("nowhere"));
+    box("txtServer")->setText(u"nowhere"_s);
     click(create());
     EXPECT_EQ(takeShownMessages(),
               ShownMessages{{u"Errors occured (Invalid Server name)  when adding user ann"}});
-    EXPECT_EQ(boxes(), (QStringList{u"ann"_s, u"*"_s, u"*"_s, u"nowhere"_s}));
-}
-
-TEST_F(NewUserWindowTest, EnterMovesToTheNextBoxThatTakesInput)
-{
-    const char* path[] = {"txtUserID", "txtPassword", "txtConfirm", "txtServer"};
-    for (std::size_t i = 0; i + 1 < std::size(path); ++i) {
-        ASSERT_EQ(QApplication::focusWidget(), box(path[i]));
-        QTest::keyClick(box(path[i]), Qt::Key_Return);
-        QCoreApplication::processEvents(); // the Tab is sent once Enter is done
-        EXPECT_EQ(QApplication::focusWidget(), box(path[i + 1]));
-    }
+    EXPECT_EQ(boxes(), (QStringList{u"  ann"_s, u"*"_s, u"*"_s, u"nowhere"_s}));
 }
 
 TEST_F(NewUserWindowTest, FromTheFirstKeystrokeToTheAppliedQuota)
 {
-    // Blanks go from both ends of a value.
-    type(u" hal "_s, u" s3cret "_s, u"s3cret"_s, u" localhost"_s);
+    // No freed memory holds the password, in either encoding, from its first
+    // keystroke to the account made; and blanks go from both ends of a value.
+    const QString password = u"Zq9-Vx7!k"_s;
+    const QString padded = u' ' + password + u' ';
+    const QByteArray utf8 = password.toUtf8();
+    testsupport::watchFreedMemory(
+        {reinterpret_cast<const char*>(password.utf16()), password.size() * sizeof(char16_t)},
+        {utf8.constData(), static_cast<std::size_t>(utf8.size())});
+    type({u" hal "_s, padded, password, u" localhost"_s});
     createThen([this](QWidget& quota) {
         EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), u"hal"_s);
-        EXPECT_EQ(boxes(), (QStringList{QString(), QString(), QString(), u" localhost"_s}));
+        EXPECT_EQ(boxes(), (QStringList{{}, {}, {}, u" localhost"_s}));
         EXPECT_FALSE(create()->isEnabled());
-        click(child<QRadioButton>(quota, "optLimitYes"));
+        click(child(quota, "optLimitYes"));
         child<QLineEdit>(quota, "txtLval1")->setText(u"500"_s);
         child<QLineEdit>(quota, "txtLval2")->setText(u"400"_s);
-        click(child<QPushButton>(quota, "cmdOK"));
     });
+    EXPECT_EQ(testsupport::freedBlocksHoldingSecret(), 0);
+    testsupport::watchFreedMemory({}, {});
 
     EXPECT_TRUE(takeShownMessages().empty());
-    EXPECT_TRUE(MachineProbe::isPassword(u"hal"_s, u"s3cret"_s));
+    EXPECT_TRUE(MachineProbe::isPassword(u"hal"_s, password));
     EXPECT_EQ(Machine::instance().volume(u'D')->entries.at(u"hal"_s).threshold, 400 * 1048576.0);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), 1) << "the quota window is discarded";
 }
 
-TEST_F(NewUserWindowTest, ATabAtEitherEndIsNoBlankAndReachesTheMachine)
+TEST_F(NewUserWindowTest, TheAccountGetsTheNameAsTheBoxShowsIt)
 {
-    // Pasted, since a typed Tab moves the focus: the machine refuses the
-    // name rather than creating an account under another one.
+    // Pasted, since a typed Tab moves the focus: a tab is no blank, and the
+    // machine refuses the name rather than creating an account under another.
     QApplication::clipboard()->setText(u" \tann\t "_s);
     box("txtUserID")->paste();
     box("txtServer")->setText(u"localhost"_s);
@@ -142,50 +143,29 @@ TEST_F(NewUserWindowTest, ATabAtEitherEndIsNoBlankAndReachesTheMachine)
     EXPECT_EQ(takeShownMessages(),
               ShownMessages{{u"Error 2202 in parameter 0 when adding user \tann\t"}});
     EXPECT_EQ(MachineProbe::accounts().size(), 3u);
-}
 
-TEST_F(NewUserWindowTest, TheAccountAndItsQuotaGetTheNameAsTheBoxShowsIt)
-{
     // A box ends its text at a NUL however it arrives, as Windows' edit
     // controls do; a byte-order mark is an ordinary character of a name.
-    const QString names[] = {QStringView(u"nul\0x", 5).toString(), u"\uFEFFbom"_s, u"\uFFFEbom"_s};
-    for (const QString& name : names) {
+    for (const QString& name : {QStringView(u"nul\0x", 5).toString(), u"\uFEFFb"_s, u"\uFFFEb"_s}) {
         box("txtUserID")->setText(name);
-        box("txtServer")->setText(u"localhost"_s);
         const QString shown = box("txtUserID")->text();
         EXPECT_FALSE(shown.contains(QChar(0)));
         createThen([&](QWidget& quota) {
             EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), shown);
             EXPECT_EQ(child<QComboBox>(quota, "cmbL1")->count(), 0) << "a fresh window each time";
-            click(child<QRadioButton>(quota, "optLimitYes"));
-            click(child<QPushButton>(quota, "cmdOK"));
+            click(child(quota, "optLimitYes"));
         });
         EXPECT_EQ(takeShownMessages(), ShownMessages{});
         EXPECT_EQ(Machine::instance().volume(u'D')->entries.count(shown), 1u);
     }
 }
 
-TEST_F(NewUserWindowTest, NoFreedMemoryHoldsThePasswordFromTheFirstKeystrokeOn)
-{
-    const QString password = u"Zq9-Vx7!k"_s;
-    const QByteArray utf8 = password.toUtf8();
-    testsupport::watchFreedMemory(
-        {{reinterpret_cast<const char*>(password.utf16()), password.size() * sizeof(char16_t)},
-         {utf8.constData(), static_cast<std::size_t>(utf8.size())}});
-    type(u"ivy"_s, password, password, u"localhost"_s);
-    createThen([&](QWidget& quota) { click(child<QPushButton>(quota, "cmdCancel")); });
-    EXPECT_EQ(testsupport::freedBlocksHoldingSecret(), 0);
-    testsupport::watchFreedMemory({});
-    EXPECT_TRUE(MachineProbe::isPassword(u"ivy"_s, password));
-}
-
 TEST_F(NewUserWindowTest, CloseEndsTheProgram)
 {
-    QTimer::singleShot(0, create(), [this] { click(child<QPushButton>(window, "cmdClose")); });
+    QTimer::singleShot(0, create(), [this] { click(child(window, "cmdClose")); });
     // Dies with the test, so that it cannot end a later test's loop.
     QTimer giveUp;
-    giveUp.setSingleShot(true);
-    QObject::connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    giveUp.callOnTimeout([] { QCoreApplication::exit(1); });
     giveUp.start(5000);
     EXPECT_EQ(QCoreApplication::exec(), 0);
 }

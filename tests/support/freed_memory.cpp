@@ -10,22 +10,19 @@ extern "C" void* __libc_realloc(void* block, std::size_t size);
 
 namespace {
 
-constexpr std::size_t kMostSecrets = 4;
-std::string_view secrets[kMostSecrets];
-// Published after the secrets it counts are in place.
-std::atomic<std::size_t> secretCount{0};
+std::string_view secrets[2];
+// Set after the secrets it watches for are in place.
+std::atomic<bool> watching{false};
 std::atomic<int> blocksHoldingSecret{0};
 
 // Runs inside free(): it may not allocate.
 void inspect(void* block)
 {
-    if (block == nullptr) {
+    if (block == nullptr || !watching) {
         return;
     }
-    const std::size_t count = secretCount.load();
-    for (std::size_t i = 0; i < count; ++i) {
-        if (memmem(block, malloc_usable_size(block), secrets[i].data(), secrets[i].size()) !=
-            nullptr) {
+    for (std::string_view secret : secrets) {
+        if (memmem(block, malloc_usable_size(block), secret.data(), secret.size()) != nullptr) {
             ++blocksHoldingSecret;
             return;
         }
@@ -44,7 +41,7 @@ extern "C" void free(void* block)
 
 extern "C" void* realloc(void* block, std::size_t size)
 {
-    const int before = blocksHoldingSecret.load();
+    const int before = blocksHoldingSecret;
     inspect(block);
     void* moved = __libc_realloc(block, size);
     if (moved == block) {
@@ -55,22 +52,18 @@ extern "C" void* realloc(void* block, std::size_t size)
 
 namespace testsupport {
 
-void watchFreedMemory(std::initializer_list<std::string_view> watched)
+void watchFreedMemory(std::string_view secret, std::string_view otherEncoding)
 {
-    secretCount = 0;
+    watching = false;
     blocksHoldingSecret = 0;
-    std::size_t count = 0;
-    for (std::string_view secret : watched) {
-        if (count < kMostSecrets && !secret.empty()) {
-            secrets[count++] = secret;
-        }
-    }
-    secretCount = count;
+    secrets[0] = secret;
+    secrets[1] = otherEncoding;
+    watching = !secret.empty() && !otherEncoding.empty();
 }
 
 int freedBlocksHoldingSecret()
 {
-    return blocksHoldingSecret.load();
+    return blocksHoldingSecret;
 }
 
 } // namespace testsupport
