@@ -6,13 +6,7 @@
 
 namespace testsupport {
 namespace {
-
-ShownMessages& shownMessages()
-{
-    static ShownMessages messages;
-    return messages;
-}
-
+ShownMessages shown;
 } // namespace
 
 std::ostream& operator<<(std::ostream& out, const ShownMessage& message)
@@ -23,7 +17,7 @@ std::ostream& operator<<(std::ostream& out, const ShownMessage& message)
 
 ShownMessages takeShownMessages()
 {
-    return std::exchange(shownMessages(), {});
+    return std::exchange(shown, {});
 }
 
 } // namespace testsupport
@@ -32,7 +26,7 @@ namespace platform {
 
 void MsgBox(std::u16string_view text, MessageStyle style, std::u16string_view title)
 {
-    testsupport::shownMessages().push_back({std::u16string(text), style, std::u16string(title)});
+    testsupport::shown.push_back({std::u16string(text), style, std::u16string(title)});
 }
 
 } // namespace platform

@@ -12,7 +12,7 @@
 
 namespace testsupport {
 
-void expectScaledClientArea(QWidget& window, QSize designed)
+void expectScaledClientArea([[maybe_unused]] QWidget& window, [[maybe_unused]] QSize designed)
 {
 #ifdef Q_OS_WIN
     if (QGuiApplication::platformName() != u"windows") {
@@ -29,9 +29,6 @@ void expectScaledClientArea(QWidget& window, QSize designed)
     ASSERT_TRUE(GetClientRect(handle, &client));
     EXPECT_NEAR(client.right, designed.width() * dpi / 96.0, 2);
     EXPECT_NEAR(client.bottom, designed.height() * dpi / 96.0, 2);
-#else
-    (void)window;
-    (void)designed;
 #endif
 }
 
@@ -39,7 +36,7 @@ void withModal(const std::function<void()>& open, const std::function<void(QWidg
 {
     bool shown = false;
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
+    poll.callOnTimeout([&] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr || !modal->isVisible()) {
             return;
@@ -48,9 +45,8 @@ void withModal(const std::function<void()>& open, const std::function<void(QWidg
         shown = true;
         // Closed on every path, an assertion that failed inside `act`
         // included, so that `open` returns and the failure shows at once.
-        const QPointer<QWidget> opened(modal);
-        const auto closeWhatIsLeftOpen = qScopeGuard([&] {
-            if (opened != nullptr && opened->isVisible()) {
+        const auto closeWhatIsLeftOpen = qScopeGuard([&, opened = QPointer(modal)] {
+            if (opened && opened->isVisible()) {
                 ADD_FAILURE() << "the modal window was left open";
                 opened->close();
             }
