@@ -7,8 +7,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 
 namespace {
 
@@ -33,22 +31,17 @@ protected:
     QLineEdit* box(const char* name) { return testsupport::child<QLineEdit>(window, name); }
     void click(const char* name) { testsupport::click(testsupport::child(window, name)); }
 
-    static const emulated::QuotaEntry* entryOnD()
-    {
-        const auto& entries = Machine::instance().volume(u'D')->entries;
-        const auto found = entries.find(u"quinn"_s);
-        return found == entries.end() ? nullptr : &found->second;
-    }
+    static const auto& entriesOnD() { return Machine::instance().volume(u'D')->entries; }
 
-    // Each limit field's back colour, and whether it takes input.
-    std::vector<std::pair<QColor, bool>> limitFields()
+    // Each limit field shows the back colour of that role and takes input.
+    void expectLimitFields(QPalette::ColorRole role)
     {
-        std::vector<std::pair<QColor, bool>> fields;
         for (const char* name : {"txtLval1", "txtLval2", "cmbL1", "cmbL2"}) {
             const QWidget* field = testsupport::child(window, name);
-            fields.emplace_back(field->palette().color(QPalette::Base), field->isEnabled());
+            EXPECT_EQ(field->palette().color(QPalette::Base), QApplication::palette().color(role))
+                << name;
+            EXPECT_TRUE(field->isEnabled()) << name;
         }
-        return fields;
     }
 
     frmQuotaEntry window;
@@ -56,33 +49,25 @@ protected:
 
 TEST_F(QuotaEntryWindowTest, TheOptionsFillTheValuesUnitsAndColours)
 {
-    const auto look = [](QPalette::ColorRole role) {
-        return std::vector(4, std::pair(QApplication::palette().color(role), true));
-    };
     click("optLimitYes");
     click("optLimitYes");
     for (const char* name : {"cmbL1", "cmbL2"}) {
         const auto* units = testsupport::child<QComboBox>(window, name);
+        EXPECT_EQ(QStringList({units->itemText(0), units->itemText(1)}), QStringList({"MB", "MB"}));
         EXPECT_EQ(units->count(), 2) << "one MB for each choice";
-        EXPECT_EQ(units->itemText(0), u"MB"_s);
-        EXPECT_EQ(units->itemText(1), u"MB"_s);
         EXPECT_EQ(units->currentIndex(), 0) << "the first is selected";
     }
-    EXPECT_EQ(box("txtLval1")->text(), u"1"_s);
-    EXPECT_EQ(box("txtLval2")->text(), u"1"_s);
-    EXPECT_EQ(limitFields(), look(QPalette::Base));
+    EXPECT_EQ(QStringList({box("txtLval1")->text(), box("txtLval2")->text()}),
+              QStringList({"1", "1"}));
+    expectLimitFields(QPalette::Base);
 
     click("optLmitNo");
-    EXPECT_TRUE(box("txtLval1")->text().isEmpty());
-    EXPECT_TRUE(box("txtLval2")->text().isEmpty());
-    EXPECT_EQ(limitFields(), look(QPalette::Button));
-}
+    EXPECT_EQ(box("txtLval1")->text() + box("txtLval2")->text(), QString());
+    expectLimitFields(QPalette::Button);
 
-TEST_F(QuotaEntryWindowTest, ValueBoxesTakeTypedDigitsOnly)
-{
+    // The value boxes take typed digits only: "0" and "9" pass; "/" and ":",
+    // their neighbours, do not.
     QLineEdit* limit = box("txtLval1");
-    limit->clear();
-    // "0" and "9" pass; "/" and ":", their neighbours, do not.
     QTest::keyClicks(limit, u"0/4x9: -"_s);
     QTest::keyClick(limit, Qt::Key_Backspace);
     QApplication::clipboard()->setText(u"7"_s);
@@ -92,43 +77,42 @@ TEST_F(QuotaEntryWindowTest, ValueBoxesTakeTypedDigitsOnly)
 
 TEST_F(QuotaEntryWindowTest, OkAppliesTheValuesInMegabytesAndCloses)
 {
-    const std::pair<QString, QString> values[] = {
-        {u"0500"_s, u" 450 "_s}, {u"No Limit"_s, u"No Limit"_s}, {QString(), QString()}};
-    const std::pair<double, double> bytes[] = {
-        {500 * 1048576.0, 450 * 1048576.0}, {-1.0, -1.0}, {-1.0, -1.0}};
+    const std::tuple<QString, QString, double, double> rows[] = {
+        {u"0500"_s, u" 450 "_s, 500 * 1048576.0, 450 * 1048576.0},
+        {u"No Limit"_s, u"No Limit"_s, -1, -1},
+        {{}, {}, -1, -1}};
     box("txtDL")->setText(u" D: "_s);
-    for (std::size_t i = 0; i < std::size(values); ++i) {
-        SCOPED_TRACE(qPrintable(values[i].first));
+    for (const auto& [limit, warning, limitBytes, warningBytes] : rows) {
+        SCOPED_TRACE(qPrintable(limit));
         window.show();
-        box("txtLval1")->setText(values[i].first);
-        box("txtLval2")->setText(values[i].second);
+        box("txtLval1")->setText(limit);
+        box("txtLval2")->setText(warning);
         click("cmdOK");
         EXPECT_FALSE(window.isVisible());
-        ASSERT_NE(entryOnD(), nullptr);
-        EXPECT_EQ(std::pair(entryOnD()->limit, entryOnD()->threshold), bytes[i]);
+        const emulated::QuotaEntry& entry = entriesOnD().at(u"quinn"_s);
+        EXPECT_EQ(std::pair(entry.limit, entry.threshold), std::pair(limitBytes, warningBytes));
     }
     EXPECT_TRUE(takeShownMessages().empty());
 }
 
 TEST_F(QuotaEntryWindowTest, OnlyOkWithADriveAndCountsOrCancelCloseTheWindow)
 {
-    box("txtDL")->clear();
-    click("cmdOK");
-    EXPECT_EQ(takeShownMessages(),
-              (ShownMessages{{u"Invalid Drive Letter.", MessageStyle::Information}}));
-
-    box("txtDL")->setText(u"D:"_s);
-    box("txtLval1")->setText(u"2147483648"_s);
-    box("txtLval2")->setText(u"7x"_s);
-    click("cmdOK");
-    EXPECT_EQ(takeShownMessages(),
-              (ShownMessages{{u"Invalid warning level.", MessageStyle::Information}}));
-    EXPECT_EQ(QApplication::focusWidget(), box("txtLval2"));
-    box("txtLval2")->setText(u"2147483647"_s);
-    click("cmdOK");
-    EXPECT_EQ(takeShownMessages(),
-              (ShownMessages{{u"Invalid disk space limit.", MessageStyle::Information}}));
-    EXPECT_EQ(QApplication::focusWidget(), box("txtLval1"));
+    // The drive is checked first, then the warning level, then the limit;
+    // a refused value gets the focus.
+    const std::tuple<QString, QString, QString, std::u16string, const char*> refused[] = {
+        {{}, u"2147483648"_s, u"7x"_s, u"Invalid Drive Letter.", nullptr},
+        {u"D:"_s, u"2147483648"_s, u"7x"_s, u"Invalid warning level.", "txtLval2"},
+        {u"D:"_s, u"2147483648"_s, u"2147483647"_s, u"Invalid disk space limit.", "txtLval1"}};
+    for (const auto& [drive, limit, warning, notice, focus] : refused) {
+        box("txtDL")->setText(drive);
+        box("txtLval1")->setText(limit);
+        box("txtLval2")->setText(warning);
+        click("cmdOK");
+        EXPECT_EQ(takeShownMessages(), (ShownMessages{{notice, MessageStyle::Information}}));
+        if (focus != nullptr) {
+            EXPECT_EQ(QApplication::focusWidget(), box(focus));
+        }
+    }
 
     // Neither Escape nor Enter in a box closes it: there is no cancel and no
     // default button. With values OK would take, a wrong press of OK would
@@ -147,7 +131,7 @@ TEST_F(QuotaEntryWindowTest, OnlyOkWithADriveAndCountsOrCancelCloseTheWindow)
     window.show();
     window.close();
     EXPECT_FALSE(window.isVisible());
-    EXPECT_EQ(entryOnD(), nullptr);
+    EXPECT_TRUE(entriesOnD().empty());
     EXPECT_TRUE(takeShownMessages().empty());
 }
 
