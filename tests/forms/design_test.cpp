@@ -1,8 +1,3 @@
-// The windows as their design lays them out, at the screen's scale: in the
-// face they ask for, nothing clipped and no caption much narrower than in the
-// design's font, every input named for a screen reader, and Tab through the
-// inputs in the design's order.
-
 #include "forms/frmNewUser.h"
 #include "forms/frmQuotaEntry.h"
 #include "tests/support/widgets.h"
@@ -16,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
+#include <span>
 #include <tuple>
 
 namespace {
@@ -60,8 +56,8 @@ void expectNothingClipped(QWidget& window)
 // MS Sans Serif (the drive note 6.75-point Small Fonts), as Wine's
 // sserife.fon and smalle.fon measure it. A face drawn in its stead may be a
 // little narrower, not much.
-void expectCaptionsAsWideAsDesigned(const QWidget& window,
-                                    const std::vector<std::pair<const char*, int>>& widths)
+using Width = std::pair<const char*, int>;
+void expectCaptionsAsWideAsDesigned(const QWidget& window, std::span<const Width> widths)
 {
     for (const auto& [name, designed] : widths) {
         const QWidget* control = testsupport::child(window, name);
@@ -104,18 +100,11 @@ TEST(DesignTest, NewUserWindow)
     frmNewUser window;
     EXPECT_EQ(window.size(), QSize(411, 367));
     expectNothingClipped(window);
-    expectCaptionsAsWideAsDesigned(window, {{"chkOp1", 198},
-                                            {"chkOp2", 145},
-                                            {"chkOp3", 112},
-                                            {"chkOp4", 92},
-                                            {"cmdCreate", 31},
-                                            {"cmdClose", 26},
-                                            {"Label1_0", 54},
-                                            {"Label1_1", 48},
-                                            {"Label1_2", 56},
-                                            {"Label1_3", 49},
-                                            {"Label1_4", 86},
-                                            {"Label1_5", 63}});
+    const Width widths[] = {{"chkOp1", 198},  {"chkOp2", 145},   {"chkOp3", 112},
+                            {"chkOp4", 92},   {"cmdCreate", 31}, {"cmdClose", 26},
+                            {"Label1_0", 54}, {"Label1_1", 48},  {"Label1_2", 56},
+                            {"Label1_3", 49}, {"Label1_4", 86},  {"Label1_5", 63}};
+    expectCaptionsAsWideAsDesigned(window, widths);
     using enum QAccessible::Role;
     expectReadings(window, {{u"txtUserID"_s, EditableText, u"User name:"_s, {}},
                             {u"txtName"_s, EditableText, u"Full name:"_s, {}},
@@ -137,15 +126,10 @@ TEST(DesignTest, QuotaEntryWindow)
     window.setUser(QString(20, u'M')); // the longest user name, in wide capitals
     EXPECT_EQ(window.size(), QSize(328, 216));
     expectNothingClipped(window);
-    expectCaptionsAsWideAsDesigned(window, {{"optLmitNo", 106},
-                                            {"Label1_0", 25},
-                                            {"Label1_1", 179},
-                                            {"optLimitYes", 93},
-                                            {"Label1_2", 93},
-                                            {"cmdCancel", 33},
-                                            {"cmdOK", 15},
-                                            {"Label1_3", 58},
-                                            {"Label1_4", 88}});
+    const Width widths[] = {{"optLmitNo", 106},  {"Label1_0", 25}, {"Label1_1", 179},
+                            {"optLimitYes", 93}, {"Label1_2", 93}, {"cmdCancel", 33},
+                            {"cmdOK", 15},       {"Label1_3", 58}, {"Label1_4", 88}};
+    expectCaptionsAsWideAsDesigned(window, widths);
     window.setUser(u"quinn"_s);
     using enum QAccessible::Role;
     expectReadings(window,
