@@ -41,11 +41,11 @@ frmQuotaEntry::frmQuotaEntry(QWidget* parent)
     setBackColour(*ui->txtLval1, Qt::white);
     setBackColour(*ui->txtDL, Qt::white);
 
-    QFont smallFont = font();
-    smallFont.setFamilies({QStringLiteral("Small Fonts"), smallFont.family()});
-    smallFont.setPointSizeF(6.75);
-    smallFont.setWeight(QFont::Normal);
-    ui->Label1_4->setFont(smallFont);
+    // The note is smaller than the rest, in the same face: the design's Small
+    // Fonts is a raster face too.
+    QFont noteFont = font();
+    noteFont.setPointSizeF(6.75);
+    ui->Label1_4->setFont(noteFont);
 
     // A screen reader names each input after the caption beside it in the
     // design, so that the limit and the warning level can be told apart.

@@ -1,5 +1,7 @@
 #include "platform/messagebox.h"
 
+#include "platform/qt/font.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -13,6 +15,8 @@ void MsgBox(std::u16string_view text, MessageStyle style, std::u16string_view ti
                     QMessageBox::Ok, QApplication::activeWindow());
     // Texts carry names the administrator typed: shown as they are, never as markup.
     box.setTextFormat(Qt::PlainText);
+    // As the system's own boxes are drawn, never in a face the matcher picks.
+    box.setFont(platform::messageFont());
     box.exec();
 }
 

@@ -5,7 +5,6 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QComboBox>
-#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,9 +24,7 @@ void expectNothingClipped(QWidget& window)
     window.ensurePolished();
     for (QWidget* control : window.findChildren<QWidget*>()) {
         const QString name = control->objectName();
-        EXPECT_TRUE(control->font().families().contains(QFontInfo(control->font()).family()))
-            << qPrintable(name) << " is drawn in "
-            << qPrintable(QFontInfo(control->font()).family());
+        testsupport::expectDrawnAsAsked(*control);
         QSize needed;
         if (auto* label = qobject_cast<QLabel*>(control)) {
             // The picture fills its control exactly.
@@ -54,8 +51,8 @@ void expectNothingClipped(QWidget& window)
 
 // Each caption's width in the design's font at 96 dots per inch, the 8-point
 // MS Sans Serif (the drive note 6.75-point Small Fonts), as Wine's
-// sserife.fon and smalle.fon measure it. A face drawn in its stead may be a
-// little narrower, not much.
+// sserife.fon and smalle.fon measure it. The face drawn in its stead may be
+// a little narrower, not much.
 using Width = std::pair<const char*, int>;
 void expectCaptionsAsWideAsDesigned(const QWidget& window, std::span<const Width> widths)
 {

@@ -2,6 +2,8 @@
 
 #include "platform/startup.h"
 
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QTimer>
@@ -11,6 +13,17 @@
 #endif
 
 namespace testsupport {
+
+void expectDrawnAsAsked(const QWidget& control)
+{
+    const QFont asked = control.font();
+    const QFontInfo drawn(asked);
+    const QString name = control.objectName();
+    EXPECT_EQ(drawn.family(), asked.family()) << qPrintable(name);
+    EXPECT_NEAR(drawn.pointSizeF(), asked.pointSizeF(), 0.1) << qPrintable(name);
+    EXPECT_TRUE(QFontDatabase::isSmoothlyScalable(drawn.family(), drawn.styleName()))
+        << qPrintable(name) << " is drawn in a raster face";
+}
 
 void expectScaledClientArea([[maybe_unused]] QWidget& window, [[maybe_unused]] QSize designed)
 {
