@@ -69,14 +69,11 @@ TEST_F(RoutinesTest, AddsAnOrdinaryUserThroughTwoTerminatedBuffers)
 
 TEST_F(RoutinesTest, ReportsEachRefusalOnceInItsOwnWords)
 {
-    // A NUL inside a text would have the platform read it cut short, under
-    // another name: such texts are refused before anything is allocated.
+    // A NUL inside the server's name would have the platform read it cut
+    // short, another machine's name: it is refused before anything is
+    // allocated. (The fuzz inputs hold the user name and password to it.)
     const std::tuple<const char*, Text, Text, Text, std::int32_t, Text> refusals[] = {
-        {"NUL in name", u"localhost", u"nul\0x"s, u"pw", 87, u"Error 87 in parameter 0"},
-        {"NUL in password", u"localhost", u"nul", u"pw\0x"s, 87, u"Error 87 in parameter 0"},
         {"NUL in server", u"localhost\0x"s, u"nul", u"pw", 87, u"Error 87 in parameter 0"},
-        {"unknown server", u"NOSUCHHOST", u"erin", u"pw", 53,
-         u"Errors occured (Invalid Server name) "},
         {"existing account, other case", here(), u"GUEST", u"pw", 2224,
          u"Errors occured (User already exist) "},
         {"server of backslashes only", u"\\\\", u"dave", u"pw", 123, u"Error 123 in parameter 0"},
@@ -86,7 +83,7 @@ TEST_F(RoutinesTest, ReportsEachRefusalOnceInItsOwnWords)
         EXPECT_EQ(CreateLocalUser(server, user, password), status);
         EXPECT_EQ(takeShownMessages(), ShownMessages{{cause + u" when adding user " + user}});
     }
-    EXPECT_EQ(MachineProbe::buffers().size(), 6u) << "two for each refusal reaching the machine";
+    EXPECT_EQ(MachineProbe::buffers().size(), 4u) << "two for each refusal reaching the machine";
     EXPECT_EQ(MachineProbe::accounts().size(), 3u);
 
     MachineProbe::failNextUserAdd(87, 1);
