@@ -11,8 +11,8 @@ import sys
 import pefile
 
 program, project_version, publisher = sys.argv[1:]
-# Windows' four fields: major.minor.patch.0, the missing ones 0.
-fields = ([int(f) for f in project_version.split(".")] + [0, 0, 0])[:3] + [0]
+# Windows' four fields: the project's three, then 0.
+fields = [int(f) for f in project_version.split(".")] + [0]
 version = ".".join(map(str, fields))
 pe = pefile.PE(program)
 failures = []
