@@ -6,45 +6,18 @@
 // password, server (this host's name if absent) and volume ("D:" if absent).
 
 #include "admin/mdlDiskQuota.h"
+#include "fuzz/input.h"
 #include "tests/support/machine_probe.h"
 #include "tests/support/recorded_messages.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <map>
 #include <set>
 
 namespace {
 
-// Ends loudly, so that libFuzzer keeps the input that broke the property.
-void require(bool holds, const char* property)
-{
-    if (!holds) {
-        std::fprintf(stderr, "Property broken: %s\n", property);
-        std::abort();
-    }
-}
-
-// Reads an input front to back; a read past its end yields zeros.
-struct Input
-{
-    const std::uint8_t* data;
-    std::size_t size;
-
-    template <typename T> T take()
-    {
-        T value{};
-        const std::size_t count = std::min(sizeof value, size);
-        std::memcpy(&value, data, count);
-        data += count;
-        size -= count;
-        return value;
-    }
-};
-
 using emulated::MachineProbe;
+using fuzzing::require;
 
 std::multiset<std::u16string> accountNames()
 {
@@ -87,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     emulated::Machine& machine = emulated::Machine::instance();
     MachineProbe::reset();
     testsupport::takeShownMessages();
-    Input input{data, size};
+    fuzzing::Input input{data, size};
     if (const unsigned failing = input.take<std::uint8_t>() % 3; failing != 0) {
         MachineProbe::failNextAllocation(platform::ERROR_NOT_ENOUGH_MEMORY, failing - 1);
     }
