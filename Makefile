@@ -1,15 +1,17 @@
 # make run: installs what is missing, builds, and opens the New User window.
 # make test: installs what is missing, builds, and runs every test: the
-# native ones, the fuzz target over its corpus under the sanitizers (make
+# native ones, the fuzz targets over their corpora under the sanitizers (make
 # fuzz-replay), and the Windows program's, cross-built and run under Wine,
 # with its installer package built and tried there (make windows-test).
-# make fuzz: fuzzes the routines for a bounded time (FUZZ_SECONDS).
+# make fuzz FUZZ_TARGET=...: fuzzes one target of fuzz/ for a bounded time
+# (FUZZ_SECONDS), such as create_user_with_quota (the routines).
 # make bench: measures start-up, memory and the quota window's response.
 # make screenshots: redraws the README's pictures of the windows, on Linux
 # and under Wine (docs/screenshots).
 
 BUILD_DIR ?= build
 WINDOWS_BUILD_DIR ?= build-windows
+FUZZ_TARGET ?=
 FUZZ_SECONDS ?= 240
 BENCH_RUNS ?= 20
 JOBS ?= $(shell nproc)
@@ -43,7 +45,7 @@ windows-test:
 	JOBS=$(JOBS) scripts/windows-test $(WINDOWS_BUILD_DIR)
 
 fuzz:
-	JOBS=$(JOBS) scripts/fuzz run $(FUZZ_SECONDS)
+	JOBS=$(JOBS) scripts/fuzz run "$(FUZZ_TARGET)" $(FUZZ_SECONDS)
 
 bench:
 	JOBS=$(JOBS) scripts/bench $(BENCH_RUNS)
