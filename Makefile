@@ -4,7 +4,7 @@
 # fuzz-replay), and the Windows program's, cross-built and run under Wine,
 # with its installer package built and tried there (make windows-test).
 # make fuzz FUZZ_TARGET=...: fuzzes one target of fuzz/ for a bounded time
-# (FUZZ_SECONDS), such as create_user_with_quota (the routines).
+# (FUZZ_SECONDS): create_user_with_quota (the routines) or password_box.
 # make bench: measures start-up, memory and the quota window's response.
 # make screenshots: redraws the README's pictures of the windows, on Linux
 # and under Wine (docs/screenshots).

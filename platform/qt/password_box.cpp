@@ -2,44 +2,26 @@
 
 #include "platform/wipe.h"
 
+#include <QAccessibleWidget>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QScopedValueRollback>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QVBoxLayout>
 #include <QValidator>
 #include <algorithm>
-#include <functional>
+#include <climits>
+#include <string>
 
 namespace platform {
 namespace {
 
 constexpr QChar kMask = u'*';
-
-// Whatever changes the toolkit's text behind the box's back (a screen
-// reader's client writing into it, for one) is turned back into the box's
-// masks, so that what it shows is what it holds.
-class MasksOnly : public QValidator
-{
-public:
-    explicit MasksOnly(PasswordBox* box) : QValidator(box), box_(box) {}
-
-    State validate(QString& input, int& position) const override
-    {
-        // Never more than the toolkit's maximum, which it would cut them to.
-        const QString masks(
-            std::min(static_cast<qsizetype>(box_->password().size()), qsizetype(box_->maxLength())),
-            kMask);
-        if (input != masks) {
-            input = masks;
-            position = std::min(position, static_cast<int>(masks.size()));
-        }
-        return Acceptable;
-    }
-
-private:
-    const PasswordBox* box_;
-};
 
 // Whether a key press types its text, by the rule of the toolkit's own boxes.
 bool typesText(const QKeyEvent& event)
@@ -67,111 +49,471 @@ bool matchesAny(const QKeyEvent& event, std::initializer_list<QKeySequence::Stan
                        [&](QKeySequence::StandardKey key) { return event.matches(key); });
 }
 
+// An input method's attributes with every position inside what the toolkit
+// can hold, so that it adds no two that overflow. A selection moves the
+// cursor to its end and both are bounded to the text, which is never longer
+// than kLongest: so bounded first, they come out the same.
+QList<QInputMethodEvent::Attribute> boundedAttributes(const QInputMethodEvent& event)
+{
+    const auto preedit =
+        static_cast<int>(std::min<qsizetype>(event.preeditString().size(), PasswordBox::kLongest));
+    QList<QInputMethodEvent::Attribute> attributes = event.attributes();
+    for (QInputMethodEvent::Attribute& attribute : attributes) {
+        if (attribute.type == QInputMethodEvent::Selection) {
+            const qint64 start = std::clamp<qint64>(attribute.start, 0, PasswordBox::kLongest);
+            const qint64 end = std::clamp<qint64>(qint64(attribute.start) + attribute.length, 0,
+                                                  PasswordBox::kLongest);
+            attribute.start = static_cast<int>(start);
+            attribute.length = static_cast<int>(end - start);
+        } else if (attribute.type == QInputMethodEvent::Cursor ||
+                   attribute.type == QInputMethodEvent::TextFormat) {
+            // Both count from the cursor into the unfinished text.
+            attribute.start = std::clamp(attribute.start, 0, preedit);
+            attribute.length = std::clamp(attribute.length, 0, preedit - attribute.start);
+        }
+    }
+    return attributes;
+}
+
 } // namespace
 
-PasswordBox::PasswordBox(QWidget* parent) : QLineEdit(parent)
+// The toolkit's line edit, holding a "*" for each character of the password.
+// Whatever a person does to it goes to the box; the box edits it with the
+// same calls that edit the toolkit's own box, so that its cursor, selection
+// and input method's state follow the toolkit's rules.
+class PasswordBox::MaskEdit : public QLineEdit
 {
-    setEchoMode(QLineEdit::Password);
-    setMaxLength(QLineEdit::maxLength());
-    setValidator(new MasksOnly(this));
+public:
+    explicit MaskEdit(PasswordBox* box) : QLineEdit(box), box_(box)
+    {
+        setEchoMode(QLineEdit::Password);
+        setValidator(new Masks(this, box));
+        setFocusProxy(box);
+    }
+
+    // Clicks and drags may put the cursor past the text (see keepInText()).
+    bool event(QEvent* event) override
+    {
+        const bool handled = QLineEdit::event(event);
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+            box_->keepInText();
+            break;
+        default:
+            break;
+        }
+        return handled;
+    }
+
+    void moveByKey(QKeyEvent& event) { QLineEdit::keyPressEvent(&event); }
+    void showInput(QInputMethodEvent& event) { QLineEdit::inputMethodEvent(&event); }
+
+    // The toolkit compares an input method's unfinished text with what it
+    // shows of the last one, in masks: masks of its length, made of the
+    // toolkit's masking character only where the unfinished text is, compare
+    // alike.
+    QString masksOf(const QString& preedit) const
+    {
+        QStyleOptionFrame option;
+        initStyleOption(&option);
+        const QChar shown(style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, &option, this));
+        const bool onlyShown =
+            std::all_of(preedit.begin(), preedit.end(), [&](QChar c) { return c == shown; });
+        return QString(preedit.size(), onlyShown ? shown : QChar(shown == kMask ? u'#' : kMask));
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override { box_->keyPressEvent(event); }
+    void inputMethodEvent(QInputMethodEvent* event) override { box_->inputMethodEvent(event); }
+    void dropEvent(QDropEvent* event) override { box_->drop(*event); }
+    void contextMenuEvent(QContextMenuEvent* event) override { box_->showMenu(event->globalPos()); }
+
+    // A middle click pastes the selection where the platform has one.
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (event->button() != Qt::MiddleButton ||
+            !QGuiApplication::clipboard()->supportsSelection()) {
+            QLineEdit::mouseReleaseEvent(event);
+        } else if (!isReadOnly()) {
+            deselect();
+            box_->paste(QClipboard::Selection);
+        }
+    }
+
+private:
+    // Whatever changes the masks behind the box's back (a screen reader's
+    // client writing into the line edit, for one) is turned back into as
+    // many masks as the box holds characters.
+    class Masks : public QValidator
+    {
+    public:
+        Masks(QObject* parent, const PasswordBox* box) : QValidator(parent), box_(box) {}
+
+        State validate(QString& input, int& position) const override
+        {
+            const QString masks(box_->length_, kMask);
+            if (!box_->editing_ && input != masks) {
+                input = masks;
+                position = std::min(position, box_->length_);
+            }
+            return Acceptable;
+        }
+
+    private:
+        const PasswordBox* box_;
+    };
+
+    PasswordBox* box_;
+};
+
+// What screen readers are told of the box: a password field that reads as
+// masks, moves its cursor and selection within the text, and takes no text
+// from them. The masks' line edit within it is the box's own business.
+class PasswordBox::Accessible : public QAccessibleWidget,
+                                public QAccessibleTextInterface,
+                                public QAccessibleEditableTextInterface
+{
+public:
+    explicit Accessible(PasswordBox* box) : QAccessibleWidget(box, QAccessible::EditableText) {}
+
+    static QAccessibleInterface* create(const QString& className, QObject* object)
+    {
+        return className == QLatin1String(PasswordBox::staticMetaObject.className())
+                   ? new Accessible(static_cast<PasswordBox*>(object))
+                   : nullptr;
+    }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface) {
+            return static_cast<QAccessibleTextInterface*>(this);
+        }
+        if (type == QAccessible::EditableTextInterface) {
+            return static_cast<QAccessibleEditableTextInterface*>(this);
+        }
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.editable = true;
+        state.passwordEdit = true;
+        state.selectableText = true;
+        state.readOnly = box()->isReadOnly();
+        return state;
+    }
+    QString text(QAccessible::Text type) const override
+    {
+        return type == QAccessible::Value ? QString(box()->length_, kMask)
+                                          : QAccessibleWidget::text(type);
+    }
+    void setText(QAccessible::Text type, const QString& text) override
+    {
+        if (type != QAccessible::Value) {
+            QAccessibleWidget::setText(type, text);
+        }
+    }
+    int childCount() const override { return 0; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+
+    // Read as the masks' line edit reads.
+    void selection(int index, int* start, int* end) const override
+    {
+        masks()->selection(index, start, end);
+    }
+    int selectionCount() const override { return masks()->selectionCount(); }
+    int cursorPosition() const override { return masks()->cursorPosition(); }
+    QString text(int start, int end) const override { return masks()->text(start, end); }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                             int* end) const override
+    {
+        return masks()->textBeforeOffset(offset, type, start, end);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                            int* end) const override
+    {
+        return masks()->textAfterOffset(offset, type, start, end);
+    }
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+                         int* end) const override
+    {
+        return masks()->textAtOffset(offset, type, start, end);
+    }
+    int characterCount() const override { return masks()->characterCount(); }
+    QRect characterRect(int offset) const override { return masks()->characterRect(offset); }
+    int offsetAtPoint(const QPoint& point) const override { return masks()->offsetAtPoint(point); }
+    void scrollToSubstring(int start, int end) override { masks()->scrollToSubstring(start, end); }
+    QString attributes(int offset, int* start, int* end) const override
+    {
+        return masks()->attributes(offset, start, end);
+    }
+
+    // Moved through the box, which keeps the offsets within the text.
+    void addSelection(int start, int end) override { setSelection(0, start, end); }
+    void removeSelection(int index) override
+    {
+        if (index == 0) {
+            box()->deselect();
+        }
+    }
+    void setSelection(int index, int start, int end) override
+    {
+        if (index == 0) {
+            box()->setSelection(
+                start, static_cast<int>(std::clamp<qint64>(qint64(end) - start, INT_MIN, INT_MAX)));
+        }
+    }
+    void setCursorPosition(int position) override { box()->setCursorPosition(position); }
+
+    // A client cannot write a password into the box.
+    void deleteText(int, int) override {}
+    void insertText(int, const QString&) override {}
+    void replaceText(int, int, const QString&) override {}
+
+private:
+    PasswordBox* box() const { return static_cast<PasswordBox*>(widget()); }
+    QAccessibleTextInterface* masks() const
+    {
+        return QAccessible::queryAccessibleInterface(box()->edit_)->textInterface();
+    }
+};
+
+PasswordBox::PasswordBox(QWidget* parent) : QWidget(parent), edit_(new MaskEdit(this))
+{
+    [[maybe_unused]] static const bool accessible =
+        (QAccessible::installFactory(&Accessible::create), true);
+    // The masks fill the box, which is laid out as a line edit.
+    setSizePolicy(edit_->sizePolicy());
+    edit_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins({});
+    layout->addWidget(edit_);
+    setFocusPolicy(edit_->focusPolicy());
+    setInputMethodHints(edit_->inputMethodHints());
+    setAttribute(Qt::WA_InputMethodEnabled);
 }
 
 PasswordBox::~PasswordBox() = default;
 
 void PasswordBox::setMaxLength(int maxLength)
 {
-    capacity_ = std::max(maxLength, 0);
-    // Never empty, so the platform always has a block to give.
-    buffer_ = std::make_unique<LockedMemory>(static_cast<std::size_t>(std::max(capacity_, 1)) *
-                                             sizeof(char16_t));
-    length_ = 0;
-    QLineEdit::setMaxLength(capacity_);
-    QLineEdit::setText(QString());
+    const int capacity = std::clamp(maxLength, 0, kLongest);
+    std::unique_ptr<LockedMemory> buffer;
+    if (capacity > 0) {
+        buffer = std::make_unique<LockedMemory>(std::size_t(capacity) * sizeof(char16_t));
+    }
+    const int kept = std::min(length_, capacity);
+    if (buffer) {
+        // The platform fills a new block with a pattern of its own.
+        auto* characters = static_cast<char16_t*>(buffer->data());
+        std::char_traits<char16_t>::copy(characters, this->characters(), std::size_t(kept));
+        wipe(characters + kept, std::size_t(capacity - kept) * sizeof(char16_t));
+    }
+    // The old block is wiped as it is released.
+    buffer_ = std::move(buffer);
+    capacity_ = capacity;
+    length_ = kept;
+    edit_->setMaxLength(capacity);
 }
 
-void PasswordBox::setText(QStringView text)
+bool PasswordBox::isReadOnly() const
+{
+    return edit_->isReadOnly();
+}
+
+void PasswordBox::setReadOnly(bool readOnly)
+{
+    edit_->setReadOnly(readOnly);
+    setAttribute(Qt::WA_InputMethodEnabled, !readOnly);
+}
+
+int PasswordBox::cursorPosition() const
+{
+    return edit_->cursorPosition();
+}
+
+void PasswordBox::setCursorPosition(int position)
+{
+    edit_->setCursorPosition(position);
+}
+
+bool PasswordBox::hasSelectedText() const
+{
+    return edit_->hasSelectedText();
+}
+
+int PasswordBox::selectionStart() const
+{
+    return edit_->selectionStart();
+}
+
+int PasswordBox::selectionEnd() const
+{
+    return edit_->selectionEnd();
+}
+
+void PasswordBox::setSelection(int start, int length)
+{
+    // The toolkit adds the length to the start before it bounds the end.
+    if (start >= 0 && start <= length_) {
+        edit_->setSelection(start,
+                            static_cast<int>(std::clamp<qint64>(length, -start, length_ - start)));
+    }
+}
+
+void PasswordBox::setText(const QString& text)
 {
     replace(0, length_, text);
+    edit_->setText(QString(length_, kMask));
 }
 
 void PasswordBox::clear()
 {
     replace(0, length_, {});
+    edit_->clear();
 }
 
-void PasswordBox::replace(int start, int end, QStringView text)
+void PasswordBox::selectAll()
 {
-    char16_t* characters = this->characters();
-    std::copy(characters + end, characters + length_, characters + start);
-    length_ -= end - start;
-    // The toolkit's maximum, should it be set below the buffer's.
-    const int longest = std::min(capacity_, maxLength());
-    text =
-        text.left(std::clamp(static_cast<qsizetype>(longest - length_), qsizetype(0), text.size()));
-    int cursor = start + static_cast<int>(text.size());
-    if (const qsizetype nul = text.indexOf(QChar(u'\0')); nul >= 0) {
-        // Whatever follows a NUL, in the text or after it, goes.
-        text.truncate(nul);
-        cursor = length_ = start + static_cast<int>(nul);
-    } else {
-        std::copy_backward(characters + start, characters + length_,
-                           characters + length_ + text.size());
-        length_ += static_cast<int>(text.size());
-    }
-    std::copy(text.utf16(), text.utf16() + text.size(), characters + start);
-    // The buffer holds nothing but the password.
-    wipe(characters + length_, static_cast<std::size_t>(capacity_ - length_) * sizeof(char16_t));
-
-    QLineEdit::setText(QString(length_, kMask));
-    setCursorPosition(cursor);
+    edit_->selectAll();
 }
 
-void PasswordBox::replaceSelection(QStringView text)
+void PasswordBox::deselect()
+{
+    edit_->deselect();
+}
+
+void PasswordBox::insert(const QString& text)
 {
     if (hasSelectedText()) {
         replace(selectionStart(), selectionEnd(), text);
     } else {
         replace(cursorPosition(), cursorPosition(), text);
     }
+    // The masks' line edit takes its selection away, inserts as many as fit
+    // and its validator cuts them where the box cut at a NUL.
+    edit_->insert(QString(text.size(), kMask));
 }
 
-void PasswordBox::removeSelection()
+void PasswordBox::del()
 {
     if (hasSelectedText()) {
-        replaceSelection({});
+        replace(selectionStart(), selectionEnd(), {});
+    } else if (cursorPosition() < length_) {
+        replace(cursorPosition(), cursorPosition() + 1, {});
     }
-}
-
-void PasswordBox::paste(QClipboard::Mode mode)
-{
-    const QString pasted = QGuiApplication::clipboard()->text(mode);
-    if (!pasted.isEmpty() || hasSelectedText()) {
-        replaceSelection(pasted);
-    }
+    edit_->del();
 }
 
 void PasswordBox::backspace()
 {
     const int cursor = cursorPosition();
     if (hasSelectedText()) {
-        removeSelection();
+        replace(selectionStart(), selectionEnd(), {});
     } else if (cursor > 0) {
-        // Both halves of a surrogate pair go at once.
+        // Both halves of a surrogate pair go at once, one mask at a time.
         const char16_t* characters = this->characters();
         const bool pair = cursor > 1 && QChar::isLowSurrogate(characters[cursor - 1]) &&
                           QChar::isHighSurrogate(characters[cursor - 2]);
         replace(cursor - (pair ? 2 : 1), cursor, {});
+        if (pair) {
+            const QScopedValueRollback editing(editing_, true);
+            edit_->backspace();
+        }
+    }
+    edit_->backspace();
+}
+
+void PasswordBox::replace(int start, int end, QStringView text)
+{
+    // Whatever the toolkit's line edit says, nothing outside the password.
+    start = std::clamp(start, 0, length_);
+    end = std::clamp(end, start, length_);
+    text.truncate(std::clamp<qsizetype>(capacity_ - (length_ - (end - start)), 0, text.size()));
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    if (nul >= 0) {
+        text.truncate(nul);
+    }
+    // The buffer is made once text comes, for a box whose maximum was never set.
+    if (!buffer_ && !text.isEmpty()) {
+        buffer_ = std::make_unique<LockedMemory>(std::size_t(capacity_) * sizeof(char16_t));
+    }
+    char16_t* characters = this->characters();
+    if (characters == nullptr) {
+        return;
+    }
+    using Traits = std::char_traits<char16_t>;
+    const int kept = nul >= 0 ? 0 : length_ - end;
+    Traits::move(characters + start + text.size(), characters + end, std::size_t(kept));
+    Traits::copy(characters + start, text.utf16(), std::size_t(text.size()));
+    length_ = start + static_cast<int>(text.size()) + kept;
+    // The buffer holds nothing but the password.
+    wipe(characters + length_, std::size_t(capacity_ - length_) * sizeof(char16_t));
+}
+
+// The toolkit counts the positions of the arrows, word moves, clicks and
+// drags in a line laid out with an input method's unfinished text inside,
+// so that a move may put its cursor past the text (and text then typed is
+// padded with blanks up to it): the box keeps the cursor and selection
+// within the text.
+void PasswordBox::keepInText()
+{
+    const int cursor = cursorPosition();
+    if (cursor <= length_ && selectionEnd() <= length_) {
+        return;
+    }
+    const int anchor = !hasSelectedText()           ? cursor
+                       : cursor == selectionStart() ? selectionEnd()
+                                                    : selectionStart();
+    edit_->setSelection(std::min(anchor, length_),
+                        std::min(cursor, length_) - std::min(anchor, length_));
+}
+
+void PasswordBox::paste(QClipboard::Mode mode)
+{
+    const QString pasted = QGuiApplication::clipboard()->text(mode);
+    if (!pasted.isEmpty() || hasSelectedText()) {
+        insert(pasted);
     }
 }
 
-void PasswordBox::del()
+void PasswordBox::drop(QDropEvent& event)
 {
-    const int cursor = cursorPosition();
-    if (hasSelectedText()) {
-        removeSelection();
-    } else if (cursor < length_) {
-        replace(cursor, cursor + 1, {});
+    const QString dropped = event.mimeData()->text();
+    if (dropped.isNull() || isReadOnly()) {
+        event.ignore();
+        return;
     }
+    // Past the text, where an input method's unfinished text lies, is its end.
+    edit_->setCursorPosition(
+        std::min(edit_->cursorPositionAt(event.position().toPoint()), length_));
+    event.acceptProposedAction();
+    insert(dropped);
+}
+
+bool PasswordBox::event(QEvent* event)
+{
+    // The masks' line edit claims its keys from the window's shortcuts,
+    // draws its cursor and selects itself as the toolkit's own box does.
+    switch (event->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyRelease:
+        return edit_->event(event);
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        edit_->event(event);
+        break;
+    default:
+        break;
+    }
+    return QWidget::event(event);
 }
 
 // The edits in the order the toolkit's own box tries them, so that a key
@@ -179,11 +521,12 @@ void PasswordBox::del()
 bool PasswordBox::editByKey(const QKeyEvent& event)
 {
     using enum QKeySequence::StandardKey;
-    const bool control = event.modifiers() & Qt::ControlModifier;
+    const bool readOnly = isReadOnly();
     if (event.key() == Qt::Key_Enter || event.key() == Qt::Key_Return) {
         return false;
     }
-    // Undo and redo are off: the box keeps no history of the password.
+    // Undo and redo are off: the box keeps no history of the password. (The
+    // toolkit's own password box empties itself on undo.)
     if (matchesAny(event, {Undo, Redo})) {
         return true;
     }
@@ -194,11 +537,18 @@ bool PasswordBox::editByKey(const QKeyEvent& event)
         // Where Ctrl+Shift+Insert pastes, it pastes the selection.
         const bool selection = event.key() == Qt::Key_Insert &&
                                event.modifiers() == (Qt::ControlModifier | Qt::ShiftModifier);
-        paste(selection ? QClipboard::Selection : QClipboard::Clipboard);
+        if (!readOnly) {
+            paste(selection ? QClipboard::Selection : QClipboard::Clipboard);
+        }
     } else if (event.matches(Cut)) {
-        removeSelection();
+        if (!readOnly && hasSelectedText()) {
+            del();
+        }
     } else if (event.matches(DeleteEndOfLine)) {
-        replace(cursorPosition(), length_, {});
+        if (!readOnly) {
+            edit_->setSelection(cursorPosition(), length_);
+            del();
+        }
     } else if (matchesAny(event, {MoveToStartOfLine, MoveToStartOfBlock, MoveToEndOfLine,
                                   MoveToEndOfBlock, SelectStartOfLine, SelectStartOfBlock,
                                   SelectEndOfLine, SelectEndOfBlock, MoveToNextChar, SelectNextChar,
@@ -206,32 +556,48 @@ bool PasswordBox::editByKey(const QKeyEvent& event)
                                   MoveToPreviousWord, SelectNextWord, SelectPreviousWord})) {
         return false;
     } else if (event.matches(Delete)) {
-        del();
+        if (!readOnly) {
+            del();
+        }
     } else if (event.matches(DeleteEndOfWord)) {
-        cursorWordForward(true);
-        del();
+        if (!readOnly) {
+            edit_->cursorWordForward(true);
+            keepInText();
+            del();
+        }
     } else if (event.matches(DeleteStartOfWord)) {
-        cursorWordBackward(true);
-        removeSelection();
+        if (!readOnly) {
+            edit_->cursorWordBackward(true);
+            if (hasSelectedText()) {
+                del();
+            }
+        }
     } else if (event.matches(DeleteCompleteLine)) {
-        replace(0, length_, {});
-    } else if (event.key() == Qt::Key_Backspace && control) {
-        cursorWordBackward(true);
-        del();
+        if (!readOnly) {
+            edit_->setSelection(0, length_);
+            del();
+        }
     } else if (event.key() == Qt::Key_Backspace) {
-        backspace();
-    } else if (event.key() != Qt::Key_Direction_L && event.key() != Qt::Key_Direction_R &&
-               !(control && (event.key() == Qt::Key_Up || event.key() == Qt::Key_Down)) &&
-               typesText(event)) {
-        replaceSelection(event.text());
-    } else {
+        // With Ctrl a word goes.
+        if (!readOnly && (event.modifiers() & Qt::ControlModifier)) {
+            edit_->cursorWordBackward(true);
+            del();
+        } else if (!readOnly) {
+            backspace();
+        }
+    } else if (event.key() == Qt::Key_Direction_L || event.key() == Qt::Key_Direction_R ||
+               ((event.modifiers() & Qt::ControlModifier) &&
+                (event.key() == Qt::Key_Up || event.key() == Qt::Key_Down)) ||
+               readOnly || !typesText(event)) {
         return false;
+    } else {
+        insert(event.text());
     }
     return true;
 }
 
-// Keys that edit nothing go on to the toolkit without their text, which it
-// could otherwise type.
+// Keys that edit nothing go on to the masks without their text, which the
+// toolkit could otherwise type.
 void PasswordBox::keyPressEvent(QKeyEvent* event)
 {
     if (editByKey(*event)) {
@@ -241,97 +607,113 @@ void PasswordBox::keyPressEvent(QKeyEvent* event)
     QKeyEvent withoutText(event->type(), event->key(), event->modifiers(), event->nativeScanCode(),
                           event->nativeVirtualKey(), event->nativeModifiers(), QString(),
                           event->isAutoRepeat(), event->count(), event->device());
-    QLineEdit::keyPressEvent(&withoutText);
+    edit_->moveByKey(withoutText);
+    keepInText();
     event->setAccepted(withoutText.isAccepted());
 }
 
-// The committed text reaches the buffer, and the toolkit gets the same edit
-// and the unfinished text in masks.
+// The committed text reaches the buffer; the masks' line edit gets the same
+// edit in masks, and the unfinished text in masks.
 void PasswordBox::inputMethodEvent(QInputMethodEvent* event)
 {
-    const QString& commit = event->commitString();
-    const QString& preedit = event->preeditString();
-    // The toolkit compares the unfinished text with its masks, which differ
-    // unless both are empty.
-    const bool input = !commit.isEmpty() || event->replacementLength() > 0 || !preedit.isEmpty() ||
-                       preeditLength_ > 0;
-    if (input) {
-        removeSelection();
-    }
-    const int cursor = cursorPosition();
-    const int start = std::clamp(cursor + event->replacementStart(), 0, length_);
-    const int replaced =
-        start + event->replacementLength() <= length_ ? event->replacementLength() : 0;
-    if (!commit.isEmpty() || replaced > 0) {
-        replace(start, start + replaced, commit);
-    }
-    if (commit.isEmpty()) {
-        int after = cursor;
-        if (event->replacementStart() <= 0) {
-            after -= std::min(-event->replacementStart(), event->replacementLength());
-        }
-        after = std::clamp(after, 0, length_);
-        // A cursor left where it was keeps its selection.
-        if (after != cursorPosition()) {
-            setCursorPosition(after);
-        }
-    }
-
-    QInputMethodEvent masked(QString(preedit.size(), kMask), event->attributes());
-    QLineEdit::inputMethodEvent(&masked);
-    preeditLength_ = preedit.size();
-}
-
-void PasswordBox::dropEvent(QDropEvent* event)
-{
-    const QString dropped = event->mimeData()->text();
-    if (dropped.isNull()) {
+    // The toolkit's own box takes an input method's text even when read-only.
+    if (isReadOnly()) {
         event->ignore();
         return;
     }
-    const int position = cursorPositionAt(event->position().toPoint());
-    event->acceptProposedAction();
-    replace(position, position, dropped);
-}
-
-// A middle click pastes the selection where the platform has one.
-void PasswordBox::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::MiddleButton && QGuiApplication::clipboard()->supportsSelection()) {
-        deselect();
-        paste(QClipboard::Selection);
+    const QString& commit = event->commitString();
+    QInputMethodEvent masked(edit_->masksOf(event->preeditString()), boundedAttributes(*event));
+    if (commit.isEmpty() && event->replacementLength() <= 0) {
+        // Only a change of the unfinished text takes the selection away, which
+        // the masks' line edit alone can tell: the box follows it.
+        const int start = selectionStart();
+        const int end = selectionEnd();
+        {
+            const QScopedValueRollback editing(editing_, true);
+            edit_->showInput(masked);
+        }
+        if (edit_->text().size() < length_) {
+            replace(start, end, {});
+        }
         return;
     }
-    QLineEdit::mouseReleaseEvent(event);
+    if (hasSelectedText()) {
+        del();
+    }
+    // Where the toolkit's own box is sound, the box does as it does: a start
+    // before the text moves to its start, and a negative length, or a range
+    // that ends past the text, replaces nothing. Where it is not, the box
+    // follows a rule of its own: a start past the end moves to the end (the
+    // toolkit pads its text with blanks up to the start), a range that
+    // replaces nothing is an empty one (the toolkit leaves one that ends past
+    // the text selected), and no sum of two positions may overflow.
+    const int cursor = cursorPosition();
+    const auto start = static_cast<int>(
+        std::clamp<qint64>(qint64(cursor) + event->replacementStart(), 0, length_));
+    const int length =
+        event->replacementLength() > 0 && qint64(start) + event->replacementLength() <= length_
+            ? event->replacementLength()
+            : 0;
+    replace(start, start + length, commit);
+    masked.setCommitString(QString(commit.size(), kMask), start - cursor, length);
+    edit_->showInput(masked);
+}
+
+QVariant PasswordBox::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    // A read-only box takes no input method.
+    if (query == Qt::ImEnabled) {
+        return isEnabled() && !isReadOnly();
+    }
+    return edit_->inputMethodQuery(query);
+}
+
+// Through the masks' line edit, which shows no menu while an input method
+// composes.
+void PasswordBox::contextMenuEvent(QContextMenuEvent* event)
+{
+    edit_->event(event);
 }
 
 // The toolkit's menu, without undo and redo, with paste and delete on the
-// buffer; cut and copy stay off as they are for every password box.
-void PasswordBox::contextMenuEvent(QContextMenuEvent* event)
+// buffer; cut and copy stay off as they are for every password box, and a
+// read-only box offers no edit at all.
+void PasswordBox::showMenu(QPoint at)
 {
     auto* menu = new QMenu(this);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    const auto add = [&](const char* text, QKeySequence::StandardKey key, bool enabled,
-                         const std::function<void()>& act) {
+    const auto add = [&](const char* text, QKeySequence::StandardKey key, bool enabled) {
         QString caption = QLineEdit::tr(text);
-        if (key != QKeySequence::UnknownKey) {
+        if (key != QKeySequence::UnknownKey &&
+            !QCoreApplication::testAttribute(Qt::AA_DontShowShortcutsInContextMenus)) {
             caption += u'\t' + QKeySequence(key).toString(QKeySequence::NativeText);
         }
         QAction* action = menu->addAction(caption);
         action->setEnabled(enabled);
-        if (act) {
-            connect(action, &QAction::triggered, this, act);
-        }
+        return action;
     };
-    add("Cu&t", QKeySequence::Cut, false, nullptr);
-    add("&Copy", QKeySequence::Copy, false, nullptr);
-    add("&Paste", QKeySequence::Paste, !QGuiApplication::clipboard()->text().isEmpty(),
-        [this] { paste(QClipboard::Clipboard); });
-    add("Delete", QKeySequence::UnknownKey, hasSelectedText(), [this] { removeSelection(); });
-    menu->addSeparator();
-    add("Select All", QKeySequence::SelectAll, length_ > 0 && selectedText().size() < length_,
-        [this] { selectAll(); });
-    menu->popup(event->globalPos());
+    const bool readOnly = isReadOnly();
+    if (!readOnly) {
+        add("Cu&t", QKeySequence::Cut, false);
+    }
+    add("&Copy", QKeySequence::Copy, false);
+    if (!readOnly) {
+        connect(add("&Paste", QKeySequence::Paste, !QGuiApplication::clipboard()->text().isEmpty()),
+                &QAction::triggered, this, [this] { paste(); });
+        connect(add("Delete", QKeySequence::UnknownKey, hasSelectedText()), &QAction::triggered,
+                this, [this] {
+                    if (hasSelectedText()) {
+                        del();
+                    }
+                });
+    }
+    if (!menu->isEmpty()) {
+        menu->addSeparator();
+    }
+    const bool allSelected = selectionStart() == 0 && selectionEnd() == length_;
+    connect(add("Select All", QKeySequence::SelectAll, length_ > 0 && !allSelected),
+            &QAction::triggered, this, &PasswordBox::selectAll);
+    menu->popup(at);
 }
 
 } // namespace platform

@@ -5,6 +5,7 @@
 #include "tests/support/recorded_messages.h"
 #include "tests/support/widgets.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -32,7 +33,8 @@ protected:
         ASSERT_TRUE(testsupport::showActive(window));
     }
 
-    QLineEdit* box(const char* name) { return child<QLineEdit>(window, name); }
+    QWidget* box(const char* name) { return child(window, name); }
+    QLineEdit* lineEdit(const char* name) { return child<QLineEdit>(window, name); }
     QPushButton* create() { return child<QPushButton>(window, "cmdCreate"); }
 
     // The user name, password, confirmation and server boxes.
@@ -47,8 +49,9 @@ protected:
     QStringList boxes()
     {
         QStringList texts;
+        // As screen readers read them, password boxes in masks.
         for (const char* name : kBoxes) {
-            texts << box(name)->text();
+            texts << QAccessible::queryAccessibleInterface(box(name))->text(QAccessible::Value);
         }
         return texts;
     }
@@ -92,12 +95,12 @@ TEST_F(NewUserWindowTest, EnterMovesOnCreateWaitsForANameAndTheCheckReportsTheFi
     EXPECT_EQ(takeShownMessages(),
               ShownMessages{{u"The password was not correctly confirmed. Please ensure that the "
                              u"password and confirmation match exactly."}});
-    child<platform::PasswordBox>(window, "txtConfirm")->setText(u"a");
+    child<platform::PasswordBox>(window, "txtConfirm")->setText(u"a"_s);
     click(create());
     EXPECT_EQ(takeShownMessages(), ShownMessages{{u"Server name not specified."}});
 
     // Refused by the machine: its words, and every box as it was.
-    box("txtServer")->setText(u"nowhere"_s);
+    lineEdit("txtServer")->setText(u"nowhere"_s);
     click(create());
     EXPECT_EQ(takeShownMessages(),
               ShownMessages{{u"Errors occured (Invalid Server name)  when adding user ann"}});
@@ -137,8 +140,8 @@ TEST_F(NewUserWindowTest, TheAccountGetsTheNameAsTheBoxShowsIt)
     // Pasted, since a typed Tab moves the focus: a tab is no blank, and the
     // machine refuses the name rather than creating an account under another.
     QApplication::clipboard()->setText(u" \tann\t "_s);
-    box("txtUserID")->paste();
-    box("txtServer")->setText(u"localhost"_s);
+    lineEdit("txtUserID")->paste();
+    lineEdit("txtServer")->setText(u"localhost"_s);
     QTimer closeQuota; // a quota window opened for a wrongly made account closes
     closeQuota.callOnTimeout([] {
         if (QWidget* quota = QApplication::activeModalWidget()) {
@@ -155,8 +158,8 @@ TEST_F(NewUserWindowTest, TheAccountGetsTheNameAsTheBoxShowsIt)
     // A box ends its text at a NUL however it arrives, as Windows' edit
     // controls do; a byte-order mark is an ordinary character of a name.
     for (const QString& name : {QStringView(u"nul\0x", 5).toString(), u"\uFEFFb"_s, u"\uFFFEb"_s}) {
-        box("txtUserID")->setText(name);
-        const QString shown = box("txtUserID")->text();
+        lineEdit("txtUserID")->setText(name);
+        const QString shown = lineEdit("txtUserID")->text();
         EXPECT_FALSE(shown.contains(QChar(0)));
         createThen([&](QWidget& quota) {
             EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), shown);
