@@ -168,6 +168,25 @@ TEST(PasswordBoxTest, TextWrittenByAScreenReaderLeavesThePasswordAndItsMasks)
     EXPECT_EQ(box.password(), u"kept");
 }
 
+// On a display, which has a selection: a middle click and Ctrl+Shift+Insert
+// paste it, and the X11 keys delete to the end and the whole line (offscreen
+// keys are Windows'); a read-only box refuses the click.
+TEST(PasswordBoxTest, OnADisplayTheSelectionPastesAndX11KeysDelete)
+{
+    frmNewUser window;
+    PasswordBox& box = *child<PasswordBox>(window, "txtPassword");
+    QApplication::clipboard()->setText(u"m1"_s, QClipboard::Selection);
+    QWidget* masks = box.childAt(2, 5);
+    QTest::mouseClick(masks, Qt::MiddleButton, {}, QPoint(2, 5));
+    press(box, u"[Ctrl+Shift+Ins]ab[Left][Left][Ctrl+K]"_s);
+    EXPECT_EQ(box.password(), u"m1m1");
+    press(box, u"[Ctrl+U]cd"_s);
+    box.setReadOnly(true);
+    QTest::mouseClick(masks, Qt::MiddleButton, {}, QPoint(2, 5));
+    EXPECT_EQ(box.password(), u"cd");
+    EXPECT_EQ(box.findChild<QLineEdit*>()->text(), u"**"_s);
+}
+
 // The design's box keeps its buffer out of swap while it lives. (A box of
 // the toolkit's default maximum, 32767 characters, would ask for a 64 KiB
 // block, more than many containers let a program lock.)
