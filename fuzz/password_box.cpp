@@ -1,9 +1,9 @@
 // The password box against the toolkit's own line edit in Password mode,
 // with the design's maximum (10), masking character and NUL rule, on the
-// offscreen platform. Each edit goes alike to both; after each, the box holds the text
-// the line edit holds, shows as many "*" and nothing else to the toolkit,
-// has its cursor, selection and input method's state, and has told screen
-// readers of masks only.
+// offscreen platform. Each edit goes alike to both; after each, the box
+// holds the text the line edit holds, shows as many "*" and nothing else to
+// the toolkit, has its cursor, selection and input method's state, and has
+// told screen readers of masks only.
 //
 // Where the box differs from the toolkit's box, on purpose, the edit is
 // checked against the box's own rule and the line edit does not get it, or
@@ -143,6 +143,20 @@ void hear(QAccessibleEvent* event)
     }
     told << testsupport::toldTexts(*event);
 }
+
+// The design's masking character, which its style sheet sets: a style
+// sheet for every box made would take most of the run's time.
+class MaskingStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override
+    {
+        return hint == SH_LineEdit_PasswordCharacter
+                   ? u'*'
+                   : QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 
 // No road of the toolkit's line edit leads to the password.
 static_assert(!std::is_base_of_v<QLineEdit, PasswordBox>);
@@ -413,6 +427,8 @@ struct Pair
             QDropEvent toReference(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
             // As to the target of a drag in progress: the widget under the point.
             static_cast<QObject*>(box->childAt(at))->event(&toBox);
+            // Past the text, where the toolkit's box pads it (see above), at
+            // its end.
             if (reference->cursorPositionAt(at) <= reference->text().size()) {
                 static_cast<QObject*>(reference)->event(&toReference);
             } else if (!data.text().isNull() && !reference->isReadOnly()) {
@@ -595,20 +611,6 @@ extern "C" const char* __lsan_default_suppressions()
 {
     return "leak:libfontconfig.so\n";
 }
-
-// The design's masking character, which its style sheet sets, at the cost of
-// a style sheet's for every box made.
-class MaskingStyle : public QProxyStyle
-{
-public:
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returned) const override
-    {
-        return hint == SH_LineEdit_PasswordCharacter
-                   ? u'*'
-                   : QProxyStyle::styleHint(hint, option, widget, returned);
-    }
-};
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
