@@ -19,7 +19,8 @@
 //   moves a start past the end to the end (the toolkit pads its text with
 //   blanks up to it); replaces nothing with a range that ends past the text
 //   (the toolkit leaves it selected) or has a negative length (without a
-//   commit, the toolkit moves its cursor forward by it); and overflows
+//   commit, the toolkit moves its cursor forward by it or drops the
+//   selection); and overflows
 //   nowhere (the toolkit adds starts, lengths and the cursor in int). The
 //   line edit gets the event the box's rule makes of it;
 // - the toolkit's box lays a password out in the direction of its script;
@@ -328,7 +329,7 @@ struct Pair
             safe(start) && safe(length) &&
             (replaces ? (commit.isEmpty() || from <= text) &&
                             (length <= 0 || std::max<qint64>(from, 0) + length <= text)
-                      : length == 0 || start > 0);
+                      : length == 0);
         QInputMethodEvent toReference(preedit, bounded);
         if (sound) {
             toReference.setCommitString(commit, start, length);

@@ -623,6 +623,15 @@ void PasswordBox::inputMethodEvent(QInputMethodEvent* event)
     }
     const QString& commit = event->commitString();
     QInputMethodEvent masked(edit_->masksOf(event->preeditString()), boundedAttributes(*event));
+    // Where the toolkit's own box is sound, the box does as it does: a start
+    // before the text moves to its start, and a negative length, or a range
+    // that ends past the text, replaces nothing. Where it is not, the box
+    // follows a rule of its own: a start past the end moves to the end (the
+    // toolkit pads its text with blanks up to the start), a range that
+    // replaces nothing is an empty one (the toolkit leaves one that ends past
+    // the text selected, and without a commit, moves its cursor forward by a
+    // negative length or drops its selection), and no sum of two positions
+    // may overflow.
     if (commit.isEmpty() && event->replacementLength() <= 0) {
         // Only a change of the unfinished text takes the selection away, which
         // the masks' line edit alone can tell: the box follows it.
@@ -640,13 +649,6 @@ void PasswordBox::inputMethodEvent(QInputMethodEvent* event)
     if (hasSelectedText()) {
         del();
     }
-    // Where the toolkit's own box is sound, the box does as it does: a start
-    // before the text moves to its start, and a negative length, or a range
-    // that ends past the text, replaces nothing. Where it is not, the box
-    // follows a rule of its own: a start past the end moves to the end (the
-    // toolkit pads its text with blanks up to the start), a range that
-    // replaces nothing is an empty one (the toolkit leaves one that ends past
-    // the text selected), and no sum of two positions may overflow.
     const int cursor = cursorPosition();
     const auto start = static_cast<int>(
         std::clamp<qint64>(qint64(cursor) + event->replacementStart(), 0, length_));
