@@ -55,6 +55,7 @@
 #include <QMouseEvent>
 #include <QProxyStyle>
 #include <QTextCharFormat>
+#include <cstring>
 #include <private/qguiapplication_p.h>
 #include <private/qlineedit_p.h>
 #include <qpa/qplatformaccessibility.h>
@@ -238,8 +239,10 @@ struct Pair
                 "the box holds the text, cursor and selection the toolkit's box holds");
         // What follows the password in its buffer, up to the maximum, is wiped.
         if (const char16_t* buffer = box->password().data()) {
-            require(std::all_of(buffer + box->password().size(), buffer + box->maxLength(),
-                                [](char16_t unit) { return unit == 0; }),
+            static constexpr char16_t kWiped[PasswordBox::kLongest] = {};
+            const std::size_t length = box->password().size();
+            require(std::memcmp(buffer + length, kWiped,
+                                (box->maxLength() - length) * sizeof(char16_t)) == 0,
                     "the buffer holds nothing but the password");
         }
         const QString shown(qsizetype(box->password().size()), u'*');
