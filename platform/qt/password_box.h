@@ -45,8 +45,8 @@ public:
     // box changes, so that a failure (std::bad_alloc) leaves it as it was.
     void setMaxLength(int maxLength);
     bool isReadOnly() const;
-    // A read-only box refuses what a person types, pastes, drops or picks
-    // from its menu; calls from code still edit it.
+    // A read-only box refuses what a person types, pastes, drops, picks from
+    // its menu or sends from an input method; calls from code still edit it.
     void setReadOnly(bool readOnly);
 
     int cursorPosition() const;
