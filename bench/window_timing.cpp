@@ -10,6 +10,7 @@
 #include "bench/median.h"
 #include "forms/frmNewUser.h"
 #include "platform/emulated/machine.h"
+#include "platform/qt/password_box.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -117,8 +118,8 @@ int main(int argc, char* argv[])
         // A name the machine has not seen, so the account is added each time.
         const QString user = QStringLiteral("user%1").arg(round + 1);
         control<QLineEdit>(window, "txtUserID")->setText(user);
-        control<QLineEdit>(window, "txtPassword")->setText(QStringLiteral("pw"));
-        control<QLineEdit>(window, "txtConfirm")->setText(QStringLiteral("pw"));
+        control<platform::PasswordBox>(window, "txtPassword")->setText(QStringLiteral("pw"));
+        control<platform::PasswordBox>(window, "txtConfirm")->setText(QStringLiteral("pw"));
 
         driver.expectQuotaWindow();
         driver.sinceCreate.start();

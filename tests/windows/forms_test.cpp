@@ -26,7 +26,7 @@ TEST(WineWindowsTest, AnAccountGetsItsQuotaWindowWhoseFailureIsShownAsItCloses)
         {"txtConfirm", QStringLiteral("Winter-24")},
         {"txtServer", qEnvironmentVariable("COMPUTERNAME")}};
     for (const auto& [name, text] : typed) {
-        QTest::keyClicks(child<QLineEdit>(window, name), text);
+        QTest::keyClicks(child(window, name), text);
     }
     withModal([&] { click(child<QPushButton>(window, "cmdCreate")); },
               [](QWidget& quota) {
