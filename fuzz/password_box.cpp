@@ -31,6 +31,9 @@
 //   drop, or text typed then, is padded with blanks up to it): the box keeps
 //   them within, and the line edit takes the box's state, or the drop at the
 //   end of the text;
+// - a double click selects a word, which the toolkit's box ends before the
+//   blanks that follow it in the password (showing where they are); the
+//   masks have none, and the line edit takes the box's selection;
 // - a maximum outside 0...32767 is bounded, and a selection's length or an
 //   input method's selection that would overflow is bounded, for the line
 //   edit as the box bounds it.
@@ -391,6 +394,21 @@ struct Pair
         }
     }
 
+    // A double click selects a word, which the toolkit's box ends before the
+    // blanks that follow it in the password; the masks have none.
+    void endWordAsTheBoxDoes()
+    {
+        const bool selected = reference->hasSelectedText();
+        const int start = selected ? reference->selectionStart() : reference->cursorPosition();
+        const int end = selected ? reference->selectionEnd() : reference->cursorPosition();
+        const QString text = reference->text();
+        if (box->hasSelectedText() && box->selectionStart() == start && end < box->selectionEnd() &&
+            std::all_of(text.begin() + end, text.begin() + box->selectionEnd(),
+                        [](QChar c) { return c.isSpace(); })) {
+            reference->setSelection(start, box->selectionEnd() - start);
+        }
+    }
+
     // An edit the box takes no notice of, where the toolkit's box does.
     template <typename Act> void unchangedBy(Act act)
     {
@@ -461,6 +479,9 @@ struct Pair
             QMouseEvent toBox = make(box), toReference = make(reference);
             QCoreApplication::sendEvent(box->childAt(at), &toBox);
             QCoreApplication::sendEvent(reference, &toReference);
+            if (type == QEvent::MouseButtonDblClick) {
+                endWordAsTheBoxDoes();
+            }
             break;
         }
         case kMenu:
