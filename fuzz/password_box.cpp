@@ -10,7 +10,8 @@
 // gets what the rule makes of it:
 // - undo and redo (keys, or called by name) change nothing in the box; the
 //   toolkit's box empties itself on undo;
-// - text a screen reader's client writes changes nothing in the box;
+// - text a screen reader's client writes, into the box or the masks' line
+//   edit within it, changes nothing in the box;
 // - a read-only box refuses an input method's events, which the toolkit's
 //   box applies;
 // - the line edit's roads the box lacks (called or set by name) change
@@ -585,9 +586,13 @@ struct Pair
         case kScreenReaderWrites: {
             const auto start = input.take<int>(), end = input.take<int>();
             const QString text = takeText(input);
-            QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(box);
+            const auto how = input.take<std::uint8_t>();
+            // The box, or the masks' line edit within it, whose changes screen
+            // readers hear of.
+            QAccessibleInterface* reader =
+                QAccessible::queryAccessibleInterface(how & 4 ? static_cast<QObject*>(masks) : box);
             unchangedBy([&] {
-                switch (input.take<std::uint8_t>() % 4) {
+                switch (how % 4) {
                 case 0:
                     reader->setText(QAccessible::Value, text);
                     break;

@@ -170,20 +170,34 @@ private:
     PasswordBox* box_;
 };
 
-// What screen readers are told of the box: a password field that reads as
-// masks, moves its cursor and selection within the text, and takes no text
-// from them. The masks' line edit within it is the box's own business.
+// What screen readers are told of the box, and of the masks' line edit
+// within it, whose changes they hear of: a password field that tells its
+// masks' count, cursor and selection, as the toolkit's own password box
+// does, moves its cursor and selection within the text, and takes no text
+// from them. (The toolkit's interface of a line edit writes a client's text
+// into it, and tells every screen reader that text before the line edit's
+// validator turns it back into masks.)
 class PasswordBox::Accessible : public QAccessibleWidget,
                                 public QAccessibleTextInterface,
                                 public QAccessibleEditableTextInterface
 {
 public:
-    explicit Accessible(PasswordBox* box) : QAccessibleWidget(box, QAccessible::EditableText) {}
+    Accessible(QWidget* widget, PasswordBox* box)
+        : QAccessibleWidget(widget, QAccessible::EditableText), box_(box)
+    {
+    }
 
     static QAccessibleInterface* create(const QString& className, QObject* object)
     {
-        return className == QLatin1String(PasswordBox::staticMetaObject.className())
-                   ? new Accessible(static_cast<PasswordBox*>(object))
+        if (className == QLatin1String(PasswordBox::staticMetaObject.className())) {
+            auto* box = static_cast<PasswordBox*>(object);
+            return new Accessible(box, box);
+        }
+        // The masks' line edit has no class of its own: it is the one line edit
+        // in a box, known by its parent from the moment it is made.
+        auto* box = qobject_cast<PasswordBox*>(object->parent());
+        return box != nullptr && className == QLatin1String(QLineEdit::staticMetaObject.className())
+                   ? new Accessible(static_cast<QLineEdit*>(object), box)
                    : nullptr;
     }
 
@@ -204,12 +218,12 @@ public:
         state.editable = true;
         state.passwordEdit = true;
         state.selectableText = true;
-        state.readOnly = box()->isReadOnly();
+        state.readOnly = box_->isReadOnly();
         return state;
     }
     QString text(QAccessible::Text type) const override
     {
-        return type == QAccessible::Value ? QString(box()->length_, kMask)
+        return type == QAccessible::Value ? QString(box_->length_, kMask)
                                           : QAccessibleWidget::text(type);
     }
     void setText(QAccessible::Text type, const QString& text) override
@@ -223,54 +237,63 @@ public:
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
-    // Read as the masks' line edit reads.
     void selection(int index, int* start, int* end) const override
     {
-        masks()->selection(index, start, end);
+        const bool selected = index == 0 && box_->hasSelectedText();
+        *start = selected ? box_->selectionStart() : 0;
+        *end = selected ? box_->selectionEnd() : 0;
     }
-    int selectionCount() const override { return masks()->selectionCount(); }
-    int cursorPosition() const override { return masks()->cursorPosition(); }
-    QString text(int start, int end) const override { return masks()->text(start, end); }
-    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int* start,
+    int selectionCount() const override { return box_->hasSelectedText() ? 1 : 0; }
+    int cursorPosition() const override { return box_->cursorPosition(); }
+    int characterCount() const override { return box_->length_; }
+    int offsetAtPoint(const QPoint& point) const override
+    {
+        return std::min(box_->edit_->cursorPositionAt(box_->edit_->mapFromGlobal(point)),
+                        box_->length_);
+    }
+    // Neither a character nor its place.
+    QString text(int, int) const override { return {}; }
+    QString textBeforeOffset(int, QAccessible::TextBoundaryType, int* start,
                              int* end) const override
     {
-        return masks()->textBeforeOffset(offset, type, start, end);
+        return nothingAt(start, end);
     }
-    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int* start,
-                            int* end) const override
+    QString textAfterOffset(int, QAccessible::TextBoundaryType, int* start, int* end) const override
     {
-        return masks()->textAfterOffset(offset, type, start, end);
+        return nothingAt(start, end);
     }
-    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int* start,
-                         int* end) const override
+    QString textAtOffset(int, QAccessible::TextBoundaryType, int* start, int* end) const override
     {
-        return masks()->textAtOffset(offset, type, start, end);
+        return nothingAt(start, end);
     }
-    int characterCount() const override { return masks()->characterCount(); }
-    QRect characterRect(int offset) const override { return masks()->characterRect(offset); }
-    int offsetAtPoint(const QPoint& point) const override { return masks()->offsetAtPoint(point); }
-    void scrollToSubstring(int start, int end) override { masks()->scrollToSubstring(start, end); }
+    QRect characterRect(int) const override { return {}; }
     QString attributes(int offset, int* start, int* end) const override
     {
-        return masks()->attributes(offset, start, end);
+        *start = *end = offset;
+        return {};
     }
 
     // Moved through the box, which keeps the offsets within the text.
+    void scrollToSubstring(int start, int end) override
+    {
+        box_->setCursorPosition(end);
+        box_->setCursorPosition(start);
+    }
     void addSelection(int start, int end) override { setSelection(0, start, end); }
     void removeSelection(int index) override
     {
         if (index == 0) {
-            box()->deselect();
+            box_->deselect();
         }
     }
     void setSelection(int index, int start, int end) override
     {
         if (index == 0) {
-            box()->setSelection(
+            box_->setSelection(
                 start, static_cast<int>(std::clamp<qint64>(qint64(end) - start, INT_MIN, INT_MAX)));
         }
     }
-    void setCursorPosition(int position) override { box()->setCursorPosition(position); }
+    void setCursorPosition(int position) override { box_->setCursorPosition(position); }
 
     // A client cannot write a password into the box.
     void deleteText(int, int) override {}
@@ -278,11 +301,13 @@ public:
     void replaceText(int, int, const QString&) override {}
 
 private:
-    PasswordBox* box() const { return static_cast<PasswordBox*>(widget()); }
-    QAccessibleTextInterface* masks() const
+    static QString nothingAt(int* start, int* end)
     {
-        return QAccessible::queryAccessibleInterface(box()->edit_)->textInterface();
+        *start = *end = -1;
+        return {};
     }
+
+    PasswordBox* box_;
 };
 
 PasswordBox::PasswordBox(QWidget* parent) : QWidget(parent), edit_(new MaskEdit(this))
