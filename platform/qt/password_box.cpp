@@ -65,9 +65,11 @@ QList<QInputMethodEvent::Attribute> boundedAttributes(const QInputMethodEvent& e
                                                   PasswordBox::kLongest);
             attribute.start = static_cast<int>(start);
             attribute.length = static_cast<int>(end - start);
-        } else if (attribute.type == QInputMethodEvent::Cursor ||
-                   attribute.type == QInputMethodEvent::TextFormat) {
-            // Both count from the cursor into the unfinished text.
+        } else if (attribute.type == QInputMethodEvent::Cursor) {
+            // Counts from the cursor into the unfinished text; its length
+            // only says whether the cursor shows.
+            attribute.start = std::clamp(attribute.start, 0, preedit);
+        } else if (attribute.type == QInputMethodEvent::TextFormat) {
             attribute.start = std::clamp(attribute.start, 0, preedit);
             attribute.length = std::clamp(attribute.length, 0, preedit - attribute.start);
         }
