@@ -126,7 +126,8 @@ int main(int argc, char* argv[])
         click(control<QPushButton>(window, "cmdCreate"));
         const double okToGone = milliseconds(driver.sinceOK);
 
-        if (emulated::Machine::instance().volume(u'D')->entries.count(user) != 1) {
+        emulated::Machine& machine = emulated::Machine::instance();
+        if (machine.volume(u'D')->entries.count(machine.name() + u'\\' + user) != 1) {
             fail(QStringLiteral("no quota entry for %1").arg(user));
         }
         if (round >= 0) {

@@ -48,11 +48,12 @@ void frmNewUser::cmdCreate_Click()
     if (status != 0) {
         return;
     }
+    const std::u16string accountName = mdlDiskQuota::QualifiedUserName(serverName, userName);
     ClearInput();
 
     // A fresh window for every account, so each showing starts from its design.
     frmQuotaEntry quotaEntry;
-    quotaEntry.setUser(QStringView(userName).toString());
+    quotaEntry.setUser(QStringView(userName).toString(), accountName);
     quotaEntry.exec();
 }
 

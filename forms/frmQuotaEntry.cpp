@@ -70,8 +70,9 @@ frmQuotaEntry::frmQuotaEntry(QWidget* parent)
 
 frmQuotaEntry::~frmQuotaEntry() = default;
 
-void frmQuotaEntry::setUser(const QString& userName)
+void frmQuotaEntry::setUser(const QString& userName, std::u16string accountName)
 {
+    accountName_ = std::move(accountName);
     ui->lblUser->setText(userName);
     ui->lblUser->setAccessibleName(ui->Label1_0->text() + QChar(u' ') + userName);
 }
@@ -112,7 +113,6 @@ void frmQuotaEntry::cmdOK_Click()
         return;
     }
     const std::u16string volumePath(trimBlanks(ui->txtDL->text()));
-    const std::u16string userName = ui->lblUser->text().toStdU16String();
     const std::optional<std::int32_t> warning = Megabytes(*ui->txtLval2, u"Invalid warning level.");
     if (!warning) {
         return;
@@ -123,7 +123,7 @@ void frmQuotaEntry::cmdOK_Click()
         return;
     }
     // The routine shows its own failures; the window closes either way.
-    mdlDiskQuota::SetUserDiskQuota(volumePath, userName, *limit, *warning);
+    mdlDiskQuota::SetUserDiskQuota(volumePath, accountName_, *limit, *warning);
     accept();
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 class QComboBox;
 class QLineEdit;
@@ -23,8 +24,9 @@ public:
     explicit frmQuotaEntry(QWidget* parent = nullptr);
     ~frmQuotaEntry() override;
 
-    // The account the quota is for, shown in the window.
-    void setUser(const QString& userName);
+    // The account the quota is for: the user name the window shows, and the
+    // name the quota is given under, which finds that account alone.
+    void setUser(const QString& userName, std::u16string accountName);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -45,4 +47,5 @@ private:
     static std::optional<std::int32_t> Megabytes(QLineEdit& valueBox, const char16_t* invalid);
 
     std::unique_ptr<Ui::frmQuotaEntry> ui;
+    std::u16string accountName_;
 };

@@ -1,9 +1,12 @@
-// CreateLocalUser on the emulated machine, then SetUserDiskQuota for the same
-// name whether or not the account was made. An input is one byte that may fail
-// an allocation (1 the first, 2 the second), four bytes each for the limit and
-// warning level, then UTF-16 code units: the first delimits the texts after it,
-// so any other, NUL included, can stand in one. The texts are the user name,
-// password, server (this host's name if absent) and volume ("D:" if absent).
+// CreateLocalUser on the emulated network, then, as the windows hand it on,
+// SetUserDiskQuota for the name under which this machine finds the new
+// account. An input is one byte that may fail an allocation (1 the first, 2 the
+// second, of the byte modulo 3) and may give this machine (bit 0 of the byte
+// divided by 3) and the domain (bit 1) an account of the new name first, four
+// bytes each for the limit and warning level, then UTF-16 code units: the
+// first delimits the texts after it, so any other, NUL included, can stand in
+// one. The texts are the user name, password, server (this host's name if
+// absent) and volume ("D:" if absent).
 
 #include "admin/mdlDiskQuota.h"
 #include "fuzz/input.h"
@@ -11,6 +14,7 @@
 #include "tests/support/recorded_messages.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -19,11 +23,14 @@ namespace {
 using emulated::MachineProbe;
 using fuzzing::require;
 
-std::multiset<std::u16string> accountNames()
+// Every account of the network, as DOMAIN\name.
+std::multiset<QString> accountNames()
 {
-    std::multiset<std::u16string> names;
-    for (const emulated::Account& account : MachineProbe::accounts()) {
-        names.insert(account.name.toStdU16String());
+    std::multiset<QString> names;
+    for (const emulated::Computer& computer : MachineProbe::computers()) {
+        for (const emulated::Account& account : computer.accounts) {
+            names.insert(computer.accountDomain + u'\\' + account.name);
+        }
     }
     return names;
 }
@@ -61,9 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MachineProbe::reset();
     testsupport::takeShownMessages();
     fuzzing::Input input{data, size};
-    if (const unsigned failing = input.take<std::uint8_t>() % 3; failing != 0) {
-        MachineProbe::failNextAllocation(platform::ERROR_NOT_ENOUGH_MEMORY, failing - 1);
-    }
+    const auto choices = input.take<std::uint8_t>();
     const auto limit = input.take<std::int32_t>();
     const auto warning = input.take<std::int32_t>();
     const auto delimiter = input.take<char16_t>();
@@ -80,13 +85,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     const std::u16string user = texts[0], password = text(1, u""),
                          server = text(2, machine.name().toStdU16String()), volume = text(3, u"D:");
-    // Unit for unit: QString::fromStdU16String would drop a leading byte-order mark.
-    const QString name = QStringView(user).toString();
-    std::multiset<std::u16string> names = accountNames();
+    const unsigned taken = choices / 3;
+    for (const auto& [bit, computer] : {std::pair(1u, u"localhost"), std::pair(2u, u"CORPDC")}) {
+        if ((taken & bit) != 0) {
+            mdlDiskQuota::CreateLocalUser(computer, user, u"");
+        }
+    }
+    testsupport::takeShownMessages();
+    if (const unsigned failing = choices % 3; failing != 0) {
+        MachineProbe::failNextAllocation(platform::ERROR_NOT_ENOUGH_MEMORY, failing - 1);
+    }
+    const std::multiset<QString> names = accountNames();
     Quotas quotas = heldQuotas();
 
     const std::int32_t status = mdlDiskQuota::CreateLocalUser(server, user, password);
-    const bool applied = mdlDiskQuota::SetUserDiskQuota(volume, user, limit, warning);
+    const bool applied =
+        status == 0 && mdlDiskQuota::SetUserDiskQuota(
+                           volume, mdlDiskQuota::QualifiedUserName(server, user), limit, warning);
 
     require(MachineProbe::outstandingBuffers() == 0, "every network-API buffer is released");
     for (const emulated::BufferRecord& buffer : MachineProbe::buffers()) {
@@ -94,30 +109,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     require(MachineProbe::liveObjects() == 0, "every automation object is released");
     const testsupport::ShownMessages messages = testsupport::takeShownMessages();
-    require(messages.size() == (status == 0 ? 0u : 1u) + (applied ? 0u : 1u),
+    require(messages.size() == (status == 0 ? 0u : 1u) + (status == 0 && !applied ? 1u : 0u),
             "a message exactly for each routine that fails");
-    if (status == 0) {
-        names.insert(user);
-    }
-    require(accountNames() == names,
+    std::vector<QString> added;
+    const std::multiset<QString> now = accountNames();
+    std::ranges::set_difference(now, names, std::back_inserter(added));
+    // Unit for unit: QString::fromStdU16String would drop a leading byte-order mark.
+    const QString name = QStringView(user).toString();
+    require(now.size() == names.size() + (status == 0 ? 1 : 0) &&
+                added.size() == now.size() - names.size() &&
+                (status != 0 || added.front().endsWith(u'\\' + name)),
             "one new account exactly on success, under exactly the name given");
-    require(status != 0 || MachineProbe::isPassword(name, QStringView(password).toString()),
+    require(status != 0 ||
+                MachineProbe::isPassword(added.front(), QStringView(password).toString()),
             "the new account takes exactly the password given");
-    require(namesADrive(volume) ||
+    require(status != 0 || namesADrive(volume) ||
                 (!applied && messages.back().text == u"The filename, directory name, or volume "
                                                      u"label syntax is incorrect."),
             "a path that names no drive is refused as such");
     if (applied) {
-        // On the volume the path names, under the account's own spelling.
-        const emulated::Account* account = machine.findAccount(name);
+        // On the volume the path names, for the account just created and no other.
         auto& [logs, entries] =
             quotas[volume.empty() ? u'\0' : QChar(volume[0]).toUpper().unicode()];
         logs = true;
         const auto bytes = [](std::int32_t mb) { return mb < 0 ? -1.0 : mb * 0x1p20; };
-        entries[account != nullptr ? account->name : name] = {bytes(limit), bytes(warning)};
+        entries[added.front()] = {bytes(limit), bytes(warning)};
     }
     require(heldQuotas() == quotas,
-            "the quota routine succeeds exactly when the machine holds the quota asked for, and "
-            "changes nothing when it fails before its first step takes effect");
+            "the quota routine succeeds exactly when the machine holds the quota asked for, on "
+            "the account just created, and changes nothing when it fails before its first step "
+            "takes effect");
     return 0;
 }

@@ -226,24 +226,18 @@ private:
         writable_ = writable;
     }
 
+    // The entry is kept by the account the name resolves to on this machine,
+    // as the service keeps it by its SID: only a user's will do.
     Object addUser(const QString& name)
     {
         emulated::Volume& volume = initializedVolume();
-        Machine& machine = Machine::instance();
-        QString accountName = name;
-        const qsizetype separator = name.indexOf(u'\\');
-        if (separator >= 0) {
-            if (name.left(separator).compare(machine.name(), Qt::CaseInsensitive) != 0) {
-                fail(kNoneMapped);
-            }
-            accountName = name.mid(separator + 1);
-        }
-        const emulated::Account* account = machine.findAccount(accountName);
-        if (account == nullptr) {
+        const std::optional<emulated::LookedUp> found = Machine::instance().lookUp(name);
+        if (!found || found->account == nullptr) {
             fail(kNoneMapped);
         }
-        volume.entries.try_emplace(account->name);
-        return std::make_shared<QuotaUser>(*driveLetter_, account->name, writable_);
+        const QString account = found->domain + u'\\' + found->account->name;
+        volume.entries.try_emplace(account);
+        return std::make_shared<QuotaUser>(*driveLetter_, account, writable_);
     }
 
     emulated::Volume& initializedVolume()

@@ -3,13 +3,24 @@
 #include <QSysInfo>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <sodium.h>
 #include <stdexcept>
 
 namespace emulated {
 namespace {
 
+using namespace Qt::StringLiterals;
 using platform::NET_API_STATUS;
+
+// The network beside this machine: the controller of the domain this machine
+// is a member of, and a server in a workgroup.
+const QString kDomain = u"CORP"_s;
+const QString kDomainController = u"CORPDC"_s;
+const QString kWorkgroupServer = u"FILESRV"_s;
+
+// The relative identifier of each database's first account, Administrator.
+constexpr std::uint32_t kFirstRid = 500;
 
 constexpr std::size_t kMaxUserNameLength = 20;
 constexpr std::size_t kMaxPasswordLength = 256;
@@ -65,6 +76,23 @@ QByteArray newSalt()
     return salt;
 }
 
+// A security identifier as the platform lays it out: revision 1, the count of
+// sub-authorities, the authority in 48 bits big-endian, then the
+// sub-authorities in 32 bits little-endian.
+QByteArray sid(std::uint8_t authority, std::initializer_list<std::uint32_t> subAuthorities)
+{
+    QByteArray bytes(8, '\0');
+    bytes[0] = 1;
+    bytes[1] = static_cast<char>(subAuthorities.size());
+    bytes[7] = static_cast<char>(authority);
+    for (const std::uint32_t subAuthority : subAuthorities) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes.append(static_cast<char>(subAuthority >> shift));
+        }
+    }
+    return bytes;
+}
+
 bool allZero(const void* data, std::uint32_t byteCount)
 {
     const auto* bytes = static_cast<const unsigned char*>(data);
@@ -92,22 +120,32 @@ void Machine::reset()
     for (const auto& [data, index] : live_) {
         std::free(data);
     }
-    name_ = QSysInfo::machineHostName();
-    accounts_.clear();
-    for (const char* builtIn : {"Administrator", "Guest", "DefaultAccount"}) {
-        Account account;
-        account.name = QString::fromLatin1(builtIn);
-        accounts_.push_back(account);
-    }
-    groups_ = {QStringLiteral("Administrators"), QStringLiteral("Users"), QStringLiteral("Guests")};
+    const auto computer = [](QString name, QString accountDomain, QString memberOf,
+                             std::initializer_list<const char*> builtIns) {
+        Computer made{std::move(name), std::move(accountDomain), std::move(memberOf), {}, {}};
+        for (const char* builtIn : builtIns) {
+            Account account;
+            account.name = QString::fromLatin1(builtIn);
+            made.accounts.push_back(account);
+        }
+        made.groups = {u"Administrators"_s, u"Users"_s, u"Guests"_s};
+        return made;
+    };
+    const QString host = QSysInfo::machineHostName();
+    computers_ = {
+        computer(host, host, kDomain, {"Administrator", "Guest", "DefaultAccount"}),
+        computer(kDomainController, kDomain, kDomain, {"Administrator", "Guest", "krbtgt"}),
+        computer(kWorkgroupServer, kWorkgroupServer, {}, {"Administrator", "Guest"}),
+    };
     buffers_.clear();
     live_.clear();
     allocationFailure_.reset();
     userAddFailure_.reset();
+    lookupFailure_ = false;
     volumes_.clear();
-    volumes_[u'C'] = {QStringLiteral("NTFS"), true, false, {}};
-    volumes_[u'D'] = {QStringLiteral("NTFS"), true, false, {}};
-    volumes_[u'E'] = {QStringLiteral("FAT32"), false, false, {}};
+    volumes_[u'C'] = {u"NTFS"_s, true, false, {}};
+    volumes_[u'D'] = {u"NTFS"_s, true, false, {}};
+    volumes_[u'E'] = {u"FAT32"_s, false, false, {}};
     creationFailure_.reset();
     memberFailures_.clear();
 }
@@ -169,13 +207,14 @@ NET_API_STATUS Machine::freeBuffer(void* buffer)
     return platform::NERR_Success;
 }
 
-std::optional<NET_API_STATUS> Machine::checkServer(const char16_t* serverName) const
+NET_API_STATUS Machine::findServer(const char16_t* serverName, std::size_t& index) const
 {
+    index = 0; // no name: this machine itself
     if (serverName == nullptr) {
-        return std::nullopt; // no name: this machine itself
+        return platform::NERR_Success;
     }
     QString name = fromPlatform(serverName);
-    if (name.startsWith(QStringLiteral("\\\\"))) {
+    if (name.startsWith(u"\\\\"_s)) {
         name.remove(0, 2);
         if (name.isEmpty()) {
             return platform::ERROR_INVALID_NAME;
@@ -184,16 +223,20 @@ std::optional<NET_API_STATUS> Machine::checkServer(const char16_t* serverName) c
     if (name.startsWith(u'\\')) {
         return platform::ERROR_INVALID_NAME;
     }
-    if (sameName(name, name_) || sameName(name, QStringLiteral("localhost")) ||
-        name == QStringLiteral("127.0.0.1")) {
-        return std::nullopt;
+    if (sameName(name, u"localhost"_s) || name == u"127.0.0.1"_s) {
+        return platform::NERR_Success;
+    }
+    for (index = 0; index < computers_.size(); ++index) {
+        if (sameName(computers_[index].name, name)) {
+            return platform::NERR_Success;
+        }
     }
     return platform::ERROR_BAD_NETPATH;
 }
 
-bool Machine::isGroup(const QString& name) const
+bool Computer::isGroup(const QString& name) const
 {
-    return std::any_of(groups_.begin(), groups_.end(),
+    return std::any_of(groups.begin(), groups.end(),
                        [&](const QString& group) { return sameName(group, name); });
 }
 
@@ -207,9 +250,12 @@ NET_API_STATUS Machine::addUser(const char16_t* serverName, std::uint32_t level,
         }
         return status;
     }
-    if (const auto serverFailure = checkServer(serverName)) {
-        return *serverFailure;
+    std::size_t serverIndex = 0;
+    if (const NET_API_STATUS status = findServer(serverName, serverIndex);
+        status != platform::NERR_Success) {
+        return status;
     }
+    Computer& server = computers_[serverIndex];
     if (level != 1) {
         return platform::ERROR_INVALID_LEVEL;
     }
@@ -234,10 +280,10 @@ NET_API_STATUS Machine::addUser(const char16_t* serverName, std::uint32_t level,
     if (password.size() > kMaxPasswordLength) {
         return platform::NERR_PasswordTooShort;
     }
-    if (isGroup(userName)) {
+    if (server.isGroup(userName)) {
         return platform::ERROR_ALIAS_EXISTS;
     }
-    if (findAccount(userName) != nullptr) {
+    if (server.findAccount(userName) != nullptr) {
         return platform::NERR_UserExists;
     }
 
@@ -254,24 +300,86 @@ NET_API_STATUS Machine::addUser(const char16_t* serverName, std::uint32_t level,
     if (account.passwordHash.isEmpty()) {
         return platform::ERROR_NOT_ENOUGH_MEMORY;
     }
-    accounts_.push_back(account);
+    server.accounts.push_back(account);
     return platform::NERR_Success;
 }
 
-const Account* Machine::findAccount(const QString& name) const
+const Account* Computer::findAccount(const QString& name) const
 {
-    const auto found =
-        std::find_if(accounts_.begin(), accounts_.end(),
-                     [&](const Account& account) { return sameName(account.name, name); });
-    return found == accounts_.end() ? nullptr : &*found;
+    const auto found = std::find_if(accounts.begin(), accounts.end(), [&](const Account& account) {
+        return sameName(account.name, name);
+    });
+    return found == accounts.end() ? nullptr : &*found;
 }
 
-bool Machine::isPassword(const QString& accountName, const QString& candidate) const
+std::optional<LookedUp> Machine::lookUp(const Computer& from, const QString& name) const
 {
-    const Account* account = findAccount(accountName);
-    return account != nullptr && !account->passwordHash.isEmpty() &&
-           account->passwordHash ==
-               passwordVerifier(account->passwordSalt,
+    const qsizetype separator = name.indexOf(u'\\');
+    const QString domain = separator < 0 ? QString() : name.left(separator);
+    const QString accountName = name.mid(separator + 1);
+    if (separator < 0 && sameName(accountName, u"Everyone"_s)) {
+        return LookedUp{platform::SidTypeWellKnownGroup, {}, sid(1, {0}), nullptr};
+    }
+    // The computer's own database, then its domain's, as a member reaches it.
+    std::vector<const Computer*> databases = {&from};
+    for (const Computer& computer : computers_) {
+        if (&computer != &from && !from.memberOf.isEmpty() &&
+            sameName(computer.accountDomain, from.memberOf)) {
+            databases.push_back(&computer);
+        }
+    }
+    for (const Computer* database : databases) {
+        if (separator >= 0 && !sameName(domain, database->accountDomain)) {
+            continue;
+        }
+        if (const Account* account = database->findAccount(accountName)) {
+            const auto computerIndex = static_cast<std::uint32_t>(database - computers_.data());
+            const auto rid =
+                static_cast<std::uint32_t>(kFirstRid + (account - database->accounts.data()));
+            return LookedUp{platform::SidTypeUser, database->accountDomain,
+                            sid(5, {21, computerIndex, rid}), account};
+        }
+    }
+    return std::nullopt;
+}
+
+bool Machine::lookupAccountName(const char16_t* systemName, const char16_t* accountName, void* sid,
+                                std::uint32_t* sidSize, char16_t* referencedDomainName,
+                                std::uint32_t* referencedDomainNameLength,
+                                platform::SID_NAME_USE* use)
+{
+    // An empty name is this machine too, unlike NetUserAdd's.
+    std::size_t from = 0;
+    if (std::exchange(lookupFailure_, false) || accountName == nullptr ||
+        (systemName != nullptr && *systemName != u'\0' &&
+         findServer(systemName, from) != platform::NERR_Success)) {
+        return false;
+    }
+    const std::optional<LookedUp> found = lookUp(computers_[from], fromPlatform(accountName));
+    if (!found) {
+        return false;
+    }
+    const auto sidBytes = static_cast<std::uint32_t>(found->sid.size());
+    const auto domainLength = static_cast<std::uint32_t>(found->domain.size());
+    if (sid == nullptr || *sidSize < sidBytes || referencedDomainName == nullptr ||
+        *referencedDomainNameLength <= domainLength) {
+        *sidSize = sidBytes;
+        *referencedDomainNameLength = domainLength + 1;
+        return false;
+    }
+    std::memcpy(sid, found->sid.constData(), sidBytes);
+    std::copy_n(found->domain.utf16(), domainLength + 1, referencedDomainName);
+    *sidSize = sidBytes;
+    *referencedDomainNameLength = domainLength;
+    *use = found->use;
+    return true;
+}
+
+bool Machine::isPassword(const Account& account, const QString& candidate)
+{
+    return !account.passwordHash.isEmpty() &&
+           account.passwordHash ==
+               passwordVerifier(account.passwordSalt,
                                 {reinterpret_cast<const char16_t*>(candidate.utf16()),
                                  std::size_t(candidate.size())});
 }

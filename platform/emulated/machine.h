@@ -1,9 +1,10 @@
 #pragma once
 
-// The Windows machine that the program administers on hosts without Windows:
-// its account database, the network API's buffer allocator and its volumes,
-// all in memory for the life of the program. It answers as Windows does, so
-// the program shows the messages it shows on Windows.
+// The Windows machine that the program administers on hosts without Windows,
+// and the network it reaches: each computer's account database, this
+// machine's network API buffer allocator and its volumes, all in memory for
+// the life of the program. It answers as Windows does, so the program shows
+// the messages it shows on Windows.
 
 #include "platform/netapi.h"
 
@@ -30,6 +31,33 @@ struct Account
     QByteArray passwordHash;
 };
 
+// A computer of the network, with an account database of its own.
+struct Computer
+{
+    QString name;
+    // The domain its accounts are in, as lookups name it: the computer's own
+    // name, or on a domain controller the domain's.
+    QString accountDomain;
+    // The domain the computer is a member of; empty in a workgroup.
+    QString memberOf;
+    std::vector<Account> accounts;
+    std::vector<QString> groups;
+
+    // Names are unique without regard to case.
+    const Account* findAccount(const QString& name) const;
+    bool isGroup(const QString& name) const;
+};
+
+// What a name stands for, as a lookup from one computer resolves it.
+struct LookedUp
+{
+    platform::SID_NAME_USE use = platform::SidTypeUser;
+    QString domain;
+    QByteArray sid;
+    // The account, when the name stands for one.
+    const Account* account = nullptr;
+};
+
 // A user's quota on a volume, in bytes; -1 means no limit.
 struct QuotaEntry
 {
@@ -43,7 +71,7 @@ struct Volume
     bool supportsQuotas = false;
     // Warning-level events are written to the event log.
     bool logsThreshold = false;
-    // By account name, as the account database spells it.
+    // By the account's domain and name, as lookups spell them: DOMAIN\name.
     std::map<QString, QuotaEntry> entries;
 };
 
@@ -64,14 +92,21 @@ public:
     static Machine& instance();
 
     // The computer name: this host's name.
-    const QString& name() const { return name_; }
+    const QString& name() const { return here().name; }
 
     platform::NET_API_STATUS allocateBuffer(std::uint32_t byteCount, void** buffer);
     platform::NET_API_STATUS freeBuffer(void* buffer);
     platform::NET_API_STATUS addUser(const char16_t* serverName, std::uint32_t level,
                                      const void* buffer, std::uint32_t* parmError);
 
-    const Account* findAccount(const QString& name) const;
+    bool lookupAccountName(const char16_t* systemName, const char16_t* accountName, void* sid,
+                           std::uint32_t* sidSize, char16_t* referencedDomainName,
+                           std::uint32_t* referencedDomainNameLength, platform::SID_NAME_USE* use);
+
+    // What the name stands for as this machine resolves it: the well-known
+    // group Everyone first, then this machine's accounts, then its domain's.
+    // A name with a domain in front is looked for in that domain only.
+    std::optional<LookedUp> lookUp(const QString& name) const { return lookUp(here(), name); }
 
     // The volume a drive letter of either case names, if there is one.
     Volume* volume(QChar driveLetter);
@@ -91,13 +126,14 @@ private:
 
     Machine();
     void reset();
-    bool isPassword(const QString& accountName, const QString& candidate) const;
-    std::optional<platform::NET_API_STATUS> checkServer(const char16_t* serverName) const;
-    bool isGroup(const QString& name) const;
+    static bool isPassword(const Account& account, const QString& candidate);
+    const Computer& here() const { return computers_.front(); }
+    // The computer a server name names, or the status NetUserAdd answers for it.
+    platform::NET_API_STATUS findServer(const char16_t* serverName, std::size_t& index) const;
+    std::optional<LookedUp> lookUp(const Computer& from, const QString& name) const;
 
-    QString name_;
-    std::vector<Account> accounts_;
-    std::vector<QString> groups_;
+    // This machine first.
+    std::vector<Computer> computers_;
     std::vector<BufferRecord> buffers_;
     std::map<void*, std::size_t> live_;
     std::optional<platform::NET_API_STATUS> allocationFailure_;
@@ -105,6 +141,7 @@ private:
     std::optional<platform::NET_API_STATUS> userAddFailure_;
     std::uint32_t userAddFailureIndex_ = 0;
     std::map<QChar, Volume> volumes_;
+    bool lookupFailure_ = false;
     std::optional<std::int32_t> creationFailure_;
     std::map<QString, std::int32_t> memberFailures_;
     int liveObjects_ = 0;

@@ -1,5 +1,5 @@
-// The network management calls of netapi32 and kernel32, behind the
-// platform's mirror of their types.
+// The network management calls of netapi32, the account lookup of advapi32
+// and what they need of kernel32, behind the platform's mirror of their types.
 
 #include "platform/netapi.h"
 
@@ -21,7 +21,8 @@
     X(NERR_PasswordTooShort)                                                                       \
     X(USER_PRIV_USER)                                                                              \
     X(UF_NORMAL_ACCOUNT)                                                                           \
-    X(USER_PRIV_PARMNUM)
+    X(USER_PRIV_PARMNUM)                                                                           \
+    X(SECURITY_MAX_SID_SIZE)
 
 namespace {
 
@@ -49,6 +50,9 @@ namespace {
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "the mirror's text is the system's");
 static_assert(sizeof(NET_API_STATUS) == sizeof(DWORD));
 static_assert(sizeof(std::uint32_t) == sizeof(DWORD));
+// The kinds of account are the system's enumerators, not macros.
+static_assert(sizeof(SID_NAME_USE) == sizeof(::SID_NAME_USE));
+static_assert(SidTypeUser == ::SidTypeUser && SidTypeWellKnownGroup == ::SidTypeWellKnownGroup);
 
 // Pasted and quoted arguments are not expanded, so each name stays the mirror's
 // member and message while the bare one becomes the system's value.
@@ -103,6 +107,31 @@ NET_API_STATUS NetUserAdd(const char16_t* serverName, std::uint32_t level, const
         *parmError = errorIndex;
     }
     return status;
+}
+
+bool LookupAccountNameW(const char16_t* systemName, const char16_t* accountName, void* sid,
+                        std::uint32_t* sidSize, char16_t* referencedDomainName,
+                        std::uint32_t* referencedDomainNameLength, SID_NAME_USE* use)
+{
+    DWORD sidBytes = *sidSize;
+    DWORD domainLength = *referencedDomainNameLength;
+    ::SID_NAME_USE systemUse{};
+    const BOOL found = ::LookupAccountNameW(
+        reinterpret_cast<const wchar_t*>(systemName), reinterpret_cast<const wchar_t*>(accountName),
+        sid, &sidBytes, reinterpret_cast<wchar_t*>(referencedDomainName), &domainLength,
+        &systemUse);
+    *sidSize = sidBytes;
+    *referencedDomainNameLength = domainLength;
+    *use = systemUse;
+    return found != FALSE;
+}
+
+bool GetComputerNameW(char16_t* buffer, std::uint32_t* size)
+{
+    DWORD length = *size;
+    const BOOL named = ::GetComputerNameW(reinterpret_cast<wchar_t*>(buffer), &length);
+    *size = length;
+    return named != FALSE;
 }
 
 } // namespace platform

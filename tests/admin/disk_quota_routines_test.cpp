@@ -40,7 +40,8 @@ protected:
     static emulated::Volume& volumeD() { return *Machine::instance().volume(u'D'); }
     static std::pair<double, double> aliceOnD()
     {
-        const emulated::QuotaEntry& entry = volumeD().entries.at(u"alice"_s);
+        const emulated::QuotaEntry& entry =
+            volumeD().entries.at(Machine::instance().name() + u"\\alice"_s);
         return {entry.limit, entry.threshold};
     }
 };
@@ -51,7 +52,7 @@ TEST_F(RoutinesTest, AddsAnOrdinaryUserThroughTwoTerminatedBuffers)
                               u"alice", u"Secret 1"),
               0);
     EXPECT_TRUE(takeShownMessages().empty());
-    const emulated::Account* account = Machine::instance().findAccount(u"alice"_s);
+    const emulated::Account* account = MachineProbe::findAccount(u"alice"_s);
     ASSERT_NE(account, nullptr);
     EXPECT_EQ(std::tuple(account->privilege, account->flags, account->passwordAge,
                          account->homeDirectory.isNull() && account->comment.isNull() &&
@@ -110,6 +111,29 @@ TEST_F(RoutinesTest, TheMachineRefusesNamesAndPasswordsAsWindowsDoes)
     EXPECT_EQ(CreateLocalUser(u"localhost", u"pw1", Text(257, u'p')), 2245);
     EXPECT_EQ(CreateLocalUser(u"localhost", u"pw2", Text(256, u'p')), 0);
     EXPECT_EQ(MachineProbe::accounts().size(), 3u + 6u);
+}
+
+TEST_F(RoutinesTest, QualifiesTheNameWithTheDomainTheServerGivesOrElseWithTheServersName)
+{
+    // Where the lookup fails, the server is this machine by any of its names,
+    // in any case and with any backslashes, or is named as typed without them.
+    const Text host = here(),
+               upper = u"\\\\" + Machine::instance().name().toUpper().toStdU16String();
+    ASSERT_EQ(CreateLocalUser(u"CORPDC", u"alice", u""), 0);
+    const std::tuple<Text, Text, bool, Text> names[] = {
+        {u"localhost", u"alice", false, u"CORP\\alice"},
+        {upper, u"alice", true, host + u"\\alice"},
+        {u"LocalHost", u"alice", true, host + u"\\alice"},
+        {u"\\\\FILESRV", u"alice", false, u"FILESRV\\alice"},
+        {u"\\\\CorpDC", u"Everyone", false, u"CorpDC\\Everyone"},
+    };
+    for (const auto& [server, user, lookupFails, qualified] : names) {
+        SCOPED_TRACE(testing::PrintToString(server));
+        if (lookupFails) {
+            MachineProbe::failNextLookup();
+        }
+        EXPECT_EQ(mdlDiskQuota::QualifiedUserName(server, user), qualified);
+    }
 }
 
 TEST(TerminatedByteCountTest, RefusesALengthWhoseBytesWouldWrap)

@@ -120,14 +120,14 @@ TEST(DesignTest, NewUserWindow)
 TEST(DesignTest, QuotaEntryWindow)
 {
     frmQuotaEntry window;
-    window.setUser(QString(20, u'M')); // the longest user name, in wide capitals
+    window.setUser(QString(20, u'M'), {}); // the longest user name, in wide capitals
     EXPECT_EQ(window.size(), QSize(328, 216));
     expectNothingClipped(window);
     const Width widths[] = {{"optLmitNo", 106},  {"Label1_0", 25}, {"Label1_1", 179},
                             {"optLimitYes", 93}, {"Label1_2", 93}, {"cmdCancel", 33},
                             {"cmdOK", 15},       {"Label1_3", 58}, {"Label1_4", 88}};
     expectCaptionsAsWideAsDesigned(window, widths);
-    window.setUser(u"quinn"_s);
+    window.setUser(u"quinn"_s, {});
     using enum QAccessible::Role;
     expectReadings(window,
                    {{u"txtDL"_s, EditableText, u"Drive Letter:"_s, u"[must be NTFS drive)"_s},

@@ -1,3 +1,4 @@
+#include "admin/mdlDiskQuota.h"
 #include "forms/frmNewUser.h"
 #include "platform/qt/password_box.h"
 #include "tests/support/freed_memory.h"
@@ -36,6 +37,7 @@ protected:
     QWidget* box(const char* name) { return child(window, name); }
     QLineEdit* lineEdit(const char* name) { return child<QLineEdit>(window, name); }
     QPushButton* create() { return child<QPushButton>(window, "cmdCreate"); }
+    static const auto& entriesOnD() { return Machine::instance().volume(u'D')->entries; }
 
     // The user name, password, confirmation and server boxes.
     static constexpr const char* kBoxes[] = {"txtUserID", "txtPassword", "txtConfirm", "txtServer"};
@@ -131,7 +133,7 @@ TEST_F(NewUserWindowTest, FromTheFirstKeystrokeToTheAppliedQuota)
 
     EXPECT_TRUE(takeShownMessages().empty());
     EXPECT_TRUE(MachineProbe::isPassword(u"hal"_s, password));
-    EXPECT_EQ(Machine::instance().volume(u'D')->entries.at(u"hal"_s).threshold, 400 * 1048576.0);
+    EXPECT_EQ(entriesOnD().at(Machine::instance().name() + u"\\hal"_s).threshold, 400 * 1048576.0);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), 1) << "the quota window is discarded";
 }
 
@@ -167,7 +169,51 @@ TEST_F(NewUserWindowTest, TheAccountGetsTheNameAsTheBoxShowsIt)
             click(child(quota, "optLimitYes"));
         });
         EXPECT_EQ(takeShownMessages(), ShownMessages{});
-        EXPECT_EQ(Machine::instance().volume(u'D')->entries.count(shown), 1u);
+        EXPECT_EQ(entriesOnD().count(Machine::instance().name() + u'\\' + shown), 1u);
+    }
+}
+
+TEST_F(NewUserWindowTest, TheQuotaLandsOnTheNewAccountOfWhicheverServerOrFailsOpenly)
+{
+    // This machine is a member of the domain CORP, whose controller is
+    // CORPDC; FILESRV is a server in a workgroup, whose accounts this machine
+    // cannot name. Each road: the server typed, the computers that have an
+    // account of the new name already, whether the lookup of the new account
+    // fails, and the entry the quota lands on, or none when it fails openly.
+    const QString here = Machine::instance().name();
+    const std::tuple<QString, QString, QStringList, bool, QString> roads[] = {
+        {u"localhost"_s, u"jdoe"_s, {u"CORPDC"_s}, false, here + u"\\jdoe"_s},
+        {u"127.0.0.1"_s, u"jdoe"_s, {u"CORPDC"_s}, true, here + u"\\jdoe"_s},
+        {u"localhost"_s, u"Everyone"_s, {}, false, here + u"\\Everyone"_s},
+        {u"\\\\corpdc"_s, u"jdoe"_s, {}, false, u"CORP\\jdoe"_s},
+        {u"CORPDC"_s, u"jdoe"_s, {u"localhost"_s}, false, u"CORP\\jdoe"_s},
+        {u"CORPDC"_s, u"jdoe"_s, {u"localhost"_s}, true, {}},
+        {u"FILESRV"_s, u"jdoe"_s, {u"localhost"_s, u"CORPDC"_s}, false, {}},
+    };
+    const ShownMessages noMapping = {
+        {u"No mapping between account names and security IDs was done."}};
+    for (const auto& [server, user, taken, lookupFails, landing] : roads) {
+        SCOPED_TRACE(qPrintable(server + u' ' + user + u' ' + taken.join(u',') +
+                                (lookupFails ? u" failing"_s : QString())));
+        MachineProbe::reset();
+        for (const QString& computer : taken) {
+            ASSERT_EQ(mdlDiskQuota::CreateLocalUser(computer.toStdU16String(),
+                                                    user.toStdU16String(), u""),
+                      0);
+        }
+        if (lookupFails) {
+            MachineProbe::failNextLookup();
+        }
+        lineEdit("txtServer")->setText(server);
+        type({user});
+        createThen(
+            [&](QWidget& quota) { EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), user); });
+        EXPECT_EQ(takeShownMessages(), landing.isEmpty() ? noMapping : ShownMessages{});
+        QStringList landed;
+        for (const auto& [account, entry] : entriesOnD()) {
+            landed << account;
+        }
+        EXPECT_EQ(landed, landing.isEmpty() ? QStringList{} : QStringList{landing});
     }
 }
 

@@ -24,7 +24,7 @@ protected:
         emulated::MachineProbe::reset();
         ASSERT_EQ(mdlDiskQuota::CreateLocalUser(u"localhost", u"quinn", u""), 0);
         takeShownMessages();
-        window.setUser(u"quinn"_s);
+        window.setUser(u"quinn"_s, quinn().toStdU16String());
         ASSERT_TRUE(testsupport::showActive(window));
     }
 
@@ -32,6 +32,7 @@ protected:
     void click(const char* name) { testsupport::click(testsupport::child(window, name)); }
 
     static const auto& entriesOnD() { return Machine::instance().volume(u'D')->entries; }
+    static QString quinn() { return Machine::instance().name() + u"\\quinn"_s; }
 
     // Each limit field shows the back colour of that role and takes input.
     void expectLimitFields(QPalette::ColorRole role)
@@ -89,7 +90,7 @@ TEST_F(QuotaEntryWindowTest, OkAppliesTheValuesInMegabytesAndCloses)
         box("txtLval2")->setText(warning);
         click("cmdOK");
         EXPECT_FALSE(window.isVisible());
-        const emulated::QuotaEntry& entry = entriesOnD().at(u"quinn"_s);
+        const emulated::QuotaEntry& entry = entriesOnD().at(quinn());
         EXPECT_EQ(std::pair(entry.limit, entry.threshold), std::pair(limitBytes, warningBytes));
     }
     EXPECT_TRUE(takeShownMessages().empty());

@@ -14,10 +14,27 @@ public:
     // Back to the state the machine starts in.
     static void reset() { machine().reset(); }
 
-    static const std::vector<Account>& accounts() { return machine().accounts_; }
+    // This machine's accounts.
+    static const std::vector<Account>& accounts() { return machine().here().accounts; }
+    // Every computer of the network, this machine first.
+    static const std::vector<Computer>& computers() { return machine().computers_; }
+    // The account of that name in this machine's database, or with a domain
+    // in front (DOMAIN\name) in that domain's.
+    static const Account* findAccount(const QString& name)
+    {
+        const qsizetype separator = name.indexOf(u'\\');
+        for (const Computer& computer : computers()) {
+            if (separator < 0 ||
+                computer.accountDomain.compare(name.left(separator), Qt::CaseInsensitive) == 0) {
+                return computer.findAccount(name.mid(separator + 1));
+            }
+        }
+        return nullptr;
+    }
     static bool isPassword(const QString& accountName, const QString& candidate)
     {
-        return machine().isPassword(accountName, candidate);
+        const Account* account = findAccount(accountName);
+        return account != nullptr && Machine::isPassword(*account, candidate);
     }
 
     // Every network API buffer allocated since the reset, freed or not.
@@ -29,7 +46,8 @@ public:
     // A later call fails with the status given, and changes nothing: the next
     // allocation after the number of successful ones given, the next
     // NetUserAdd (naming the offending member, as it does with status 87),
-    // the next automation object created, the next use of the member.
+    // the next account lookup, the next automation object created, the next
+    // use of the member.
     static void failNextAllocation(platform::NET_API_STATUS status, std::size_t afterSuccesses = 0)
     {
         machine().allocationFailure_ = status;
@@ -40,6 +58,7 @@ public:
         machine().userAddFailure_ = status;
         machine().userAddFailureIndex_ = parmIndex;
     }
+    static void failNextLookup() { machine().lookupFailure_ = true; }
     static void failNextCreation(std::int32_t code) { machine().creationFailure_ = code; }
     static void failNextUse(const QString& member, std::int32_t code)
     {
