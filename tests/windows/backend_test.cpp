@@ -2,12 +2,13 @@
 // the system's apartments and objects and, under Wine only, its accounts.
 
 #include "admin/mdlDiskQuota.h"
+#include "platform/netapi.h"
 #include "platform/windows/com_apartment.h"
 #include "platform/windows/dispatch.h"
 #include "tests/support/recorded_messages.h"
+#include "tests/windows/invoked_arguments.h"
 
 #include <gtest/gtest.h>
-#include <span>
 #include <thread>
 #include <windows.h>
 #include <wrl/client.h>
@@ -19,9 +20,8 @@ using platform::windows::ComApartment;
 
 // The tests' thread is in its apartment before the first test, as the program's is.
 const ComApartment kApartment;
-// An argument as Invoke received it: its kind and its text as the system converts it; a call as
-// the member's DISPID (its initial), the kind of call, the arguments in Invoke's order, the named.
-using Argument = std::pair<VARTYPE, std::wstring>;
+// A call as the member's DISPID (its initial), the kind of call, the arguments, the named.
+using Argument = testsupport::InvokedArgument;
 using Call = std::tuple<DISPID, WORD, std::vector<Argument>, std::vector<DISPID>>;
 
 // Lives on the test's stack, which holds its first reference and sees every other given back.
@@ -44,16 +44,9 @@ struct Recorder final : IDispatch
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* in, VARIANT* result,
                         EXCEPINFO* exception, UINT*) override
     {
-        std::vector<Argument> arguments;
-        for (VARIANTARG& value : std::span(in->rgvarg, in->cArgs)) {
-            VARIANT text{}; // a text is read through its reference, whole
-            VariantChangeType(&text, &value, 0, VT_BSTR);
-            arguments.emplace_back(V_VT(&value),
-                                   std::wstring(V_BSTR(&text), SysStringLen(V_BSTR(&text))));
-            VariantClear(&text);
-        }
         const DISPID* named = in->rgdispidNamedArgs;
-        calls.emplace_back(id, flags, arguments, std::vector(named, named + in->cNamedArgs));
+        calls.emplace_back(id, flags, testsupport::invokedArguments(*in),
+                           std::vector(named, named + in->cNamedArgs));
         return answer(result, exception);
     }
 };
@@ -177,6 +170,40 @@ TEST(WineAdminTest, CreateLocalUserReportsWhatTheSystemAnswers)
         SCOPED_TRACE(status);
         EXPECT_EQ(mdlDiskQuota::CreateLocalUser(server, name, u"Winter-2024"), status);
         EXPECT_EQ(takeShownMessages(), messages);
+    }
+}
+
+TEST(WineAdminTest, TheQuotaGetsTheNameUnderWhichThisMachineFindsTheAccount)
+{
+    const std::wstring_view computer = _wgetenv(L"COMPUTERNAME");
+    const std::u16string here(computer.begin(), computer.end());
+    wchar_t current[256];
+    DWORD currentLength = 256;
+    ASSERT_TRUE(GetUserNameW(current, &currentLength));
+    // What Wine's lookup answers: an error, or what the name stands for and
+    // where. It knows none of the accounts its NetUserAdd makes, and no
+    // system by any name but the computer's own as the system spells it.
+    using Answer = std::tuple<DWORD, platform::SID_NAME_USE, std::u16string>;
+    const std::tuple<std::u16string, std::u16string, Answer> names[] = {
+        {here, u"jdoe1", {ERROR_NONE_MAPPED, 0, u""}},
+        {u"\\\\" + here, u"jdoe2", {ERROR_NONE_MAPPED, 0, u""}},
+        {u"localhost", u"jdoe3", {RPC_S_SERVER_UNAVAILABLE, 0, u""}},
+        {here, u"SYSTEM", {0, SidTypeWellKnownGroup, u"NT AUTHORITY"}},
+        {here, {current, current + currentLength - 1}, {0, SidTypeUser, here}},
+    };
+    for (const auto& [server, user, answer] : names) {
+        SCOPED_TRACE(std::string(user.begin(), user.end()));
+        if (user.starts_with(u"jdoe")) {
+            ASSERT_EQ(mdlDiskQuota::CreateLocalUser(server, user, u""), 0);
+        }
+        std::byte sid[platform::SECURITY_MAX_SID_SIZE];
+        std::uint32_t sidSize = sizeof sid, domainLength = 256;
+        char16_t domain[256] = {};
+        platform::SID_NAME_USE use = 0;
+        const bool found = platform::LookupAccountNameW(server.c_str(), user.c_str(), sid, &sidSize,
+                                                        domain, &domainLength, &use);
+        EXPECT_EQ(Answer(found ? 0 : GetLastError(), use, domain), answer);
+        EXPECT_EQ(mdlDiskQuota::QualifiedUserName(server, user), here + u"\\" + user);
     }
 }
 #endif

@@ -1,9 +1,11 @@
 // The windows on Wine's own machine, behind the real Windows backend: its
-// netapi32 keeps accounts in the process, and it has no quota service.
+// netapi32 keeps accounts in the process, and its quota object is the
+// tests' own recorder.
 
 #include "forms/frmNewUser.h"
 #include "tests/support/recorded_messages.h"
 #include "tests/support/widgets.h"
+#include "tests/windows/quota_recorder.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -16,27 +18,40 @@ namespace {
 
 using namespace testsupport;
 
-TEST(WineWindowsTest, AnAccountGetsItsQuotaWindowWhoseFailureIsShownAsItCloses)
+TEST(WineWindowsTest, AnAccountGetsItsQuotaUnderTheNameThisMachineFindsItBy)
 {
+    ASSERT_EQ(DllRegisterServer(), S_OK);
     frmNewUser window;
     ASSERT_TRUE(showActive(window));
-    const std::pair<const char*, QString> typed[] = {
-        {"txtUserID", QStringLiteral("jdoe")},
-        {"txtPassword", QStringLiteral("Winter-24")},
-        {"txtConfirm", QStringLiteral("Winter-24")},
-        {"txtServer", qEnvironmentVariable("COMPUTERNAME")}};
+    const QString computer = qEnvironmentVariable("COMPUTERNAME");
+    const std::pair<const char*, QString> typed[] = {{"txtUserID", QStringLiteral("jdoe")},
+                                                     {"txtPassword", QStringLiteral("Winter-24")},
+                                                     {"txtConfirm", QStringLiteral("Winter-24")},
+                                                     {"txtServer", computer}};
     for (const auto& [name, text] : typed) {
         QTest::keyClicks(child(window, name), text);
     }
     withModal([&] { click(child<QPushButton>(window, "cmdCreate")); },
               [](QWidget& quota) {
                   EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), u"jdoe");
+                  click(child(quota, "optLimitYes"));
+                  child<QLineEdit>(quota, "txtLval1")->setText(QStringLiteral("500"));
+                  child<QLineEdit>(quota, "txtLval2")->setText(QStringLiteral("400"));
                   click(child<QPushButton>(quota, "cmdOK"));
               });
-    // Wine has no text for an unknown class string (CO_E_CLASSSTRING).
-    EXPECT_EQ(takeShownMessages(), ShownMessages{{u"Automation error 0x800401F3"}});
+    EXPECT_EQ(takeShownMessages(), ShownMessages{});
     EXPECT_EQ(QApplication::topLevelWidgets().size(), 1) << "the quota window is closed";
     EXPECT_TRUE(child<QLineEdit>(window, "txtUserID")->text().isEmpty());
+    // Wine's lookup knows no account its NetUserAdd made: the name is
+    // qualified with the computer's, by which this machine finds it.
+    EXPECT_EQ(QString::fromWCharArray(RecordedQuotaCalls()),
+              QStringLiteral("control.Initialize(BSTR* D:\\\\, I2 1)\n"
+                             "control.AddUser(BSTR* %1\\jdoe)\n"
+                             "control.LogQuotaThreshold = BOOL -1\n"
+                             "user.QuotaLimit = R8 524288000\n"
+                             "user.QuotaThreshold = R8 419430400\n")
+                  .arg(computer));
+    EXPECT_EQ(LiveQuotaObjects(), 0);
     // Wine's netapi32 changes a password only for one who gives it: the account
     // has the password typed into the boxes, and no other.
     EXPECT_EQ(NetUserChangePassword(nullptr, L"jdoe", L"winter-24", L"x"), ERROR_INVALID_PASSWORD);

@@ -1,0 +1,183 @@
+#include "tests/windows/quota_recorder.h"
+
+#include "tests/windows/invoked_arguments.h"
+
+#include <iterator>
+#include <map>
+#include <objbase.h>
+#include <olectl.h>
+#include <string>
+
+namespace {
+
+// {37ABB98B-EBD0-4324-9525-0B4EBE87897D}
+constexpr CLSID kRecorderClass = {
+    0x37abb98b, 0xebd0, 0x4324, {0x95, 0x25, 0x0b, 0x4e, 0xbe, 0x87, 0x89, 0x7d}};
+constexpr const wchar_t* kRecorderClassText = L"{37ABB98B-EBD0-4324-9525-0B4EBE87897D}";
+constexpr const wchar_t* kMembers[] = {L"Initialize", L"AddUser", L"LogQuotaThreshold",
+                                       L"QuotaLimit", L"QuotaThreshold"};
+constexpr DISPID kAddUser = 2;
+
+std::wstring record;
+LONG liveObjects = 0;
+
+std::wstring kindName(VARTYPE kind)
+{
+    static const std::map<VARTYPE, std::wstring> names = {
+        {VT_BSTR | VT_BYREF, L"BSTR*"}, {VT_I2, L"I2"}, {VT_BOOL, L"BOOL"}, {VT_R8, L"R8"}};
+    const auto named = names.find(kind);
+    return named != names.end() ? named->second : L"VT " + std::to_wstring(kind);
+}
+
+// The arguments in the order the caller wrote them.
+std::wstring describe(const DISPPARAMS& in)
+{
+    const std::vector<testsupport::InvokedArgument> arguments = testsupport::invokedArguments(in);
+    std::wstring text;
+    for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
+        text += (text.empty() ? L"" : L", ") + kindName(argument->first) + L" " + argument->second;
+    }
+    return text;
+}
+
+class RecordingObject final : public IDispatch
+{
+public:
+    explicit RecordingObject(const wchar_t* name) : name_(name)
+    {
+        InterlockedIncrement(&liveObjects);
+    }
+    ~RecordingObject() { InterlockedDecrement(&liveObjects); }
+
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
+    {
+        *out = iid == IID_IUnknown || iid == IID_IDispatch ? this : nullptr;
+        if (*out == nullptr) {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        const ULONG left = InterlockedDecrement(&references_);
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override
+    {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    // Member names are matched without regard to case, as automation does.
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override
+    {
+        for (DISPID id = 1; id <= DISPID(std::size(kMembers)); ++id) {
+            if (_wcsicmp(names[0], kMembers[id - 1]) == 0) {
+                ids[0] = id;
+                return S_OK;
+            }
+        }
+        return DISP_E_UNKNOWNNAME;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* in, VARIANT* result,
+                        EXCEPINFO*, UINT*) override
+    {
+        if (id < 1 || id > DISPID(std::size(kMembers))) {
+            return DISP_E_MEMBERNOTFOUND;
+        }
+        const bool propertyPut = flags == DISPATCH_PROPERTYPUT && in->cNamedArgs == 1 &&
+                                 in->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+        record += name_ + L"." + kMembers[id - 1] +
+                  (propertyPut ? L" = " + describe(*in) : L"(" + describe(*in) + L")") + L"\n";
+        if (id == kAddUser && result != nullptr) {
+            V_VT(result) = VT_DISPATCH;
+            V_DISPATCH(result) = new RecordingObject(L"user");
+        }
+        return S_OK;
+    }
+
+private:
+    LONG references_ = 1;
+    std::wstring name_;
+};
+
+// Lives as long as the module.
+class Factory final : public IClassFactory
+{
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
+    {
+        *out = iid == IID_IUnknown || iid == IID_IClassFactory ? this : nullptr;
+        return *out != nullptr ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID iid, void** out) override
+    {
+        if (outer != nullptr) {
+            return CLASS_E_NOAGGREGATION;
+        }
+        auto* const control = new RecordingObject(L"control");
+        const HRESULT status = control->QueryInterface(iid, out);
+        control->Release();
+        return status;
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+};
+Factory factory;
+
+bool setValue(const std::wstring& key, const wchar_t* name, const std::wstring& value)
+{
+    return RegSetKeyValueW(HKEY_CLASSES_ROOT, key.c_str(), name, REG_SZ, value.c_str(),
+                           DWORD((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+} // namespace
+
+extern "C" {
+
+HRESULT __stdcall DllGetClassObject(REFCLSID classId, REFIID iid, void** out)
+{
+    *out = nullptr;
+    return classId == kRecorderClass ? factory.QueryInterface(iid, out) : CLASS_E_CLASSNOTAVAILABLE;
+}
+
+// Stays loaded, so that its record outlives the objects.
+HRESULT __stdcall DllCanUnloadNow()
+{
+    return S_FALSE;
+}
+
+HRESULT __stdcall DllRegisterServer()
+{
+    HMODULE self = nullptr;
+    wchar_t path[MAX_PATH];
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(&DllRegisterServer), &self) ||
+        GetModuleFileNameW(self, path, MAX_PATH) == 0) {
+        return HRESULT_FROM_WIN32(GetLastError());
+    }
+    const std::wstring server = L"CLSID\\" + std::wstring(kRecorderClassText) + L"\\InprocServer32";
+    return setValue(L"Microsoft.DiskQuota.1\\CLSID", nullptr, kRecorderClassText) &&
+                   setValue(server, nullptr, path) && setValue(server, L"ThreadingModel", L"Both")
+               ? S_OK
+               : SELFREG_E_CLASS;
+}
+
+const wchar_t* RecordedQuotaCalls()
+{
+    return record.c_str();
+}
+
+LONG LiveQuotaObjects()
+{
+    return liveObjects;
+}
+
+} // extern "C"
