@@ -6,6 +6,7 @@
 #include "forms/trim.h"
 #include "platform/messagebox.h"
 #include "platform/qt/keyboard.h"
+#include "platform/qt/override_cursor.h"
 #include "platform/qt/password_box.h"
 #include "platform/wipe.h"
 #include "ui_frmNewUser.h"
@@ -39,16 +40,21 @@ void frmNewUser::cmdCreate_Click()
     const std::u16string userName(trimBlanks(ui->txtUserID->text()));
     const std::u16string serverName(trimBlanks(ui->txtServer->text()));
     std::int32_t status = 0;
+    std::u16string accountName;
     {
+        // The server may be far away, and the window answers nothing meanwhile.
+        const platform::OverrideCursor waiting(Qt::WaitCursor);
         // The one copy of the password the window makes, wiped and released
         // before the quota window opens.
         const platform::WipedText password(trimBlanks(ui->txtPassword->password()));
         status = mdlDiskQuota::CreateLocalUser(serverName, userName, password.text());
+        if (status == 0) {
+            accountName = mdlDiskQuota::QualifiedUserName(serverName, userName);
+        }
     }
     if (status != 0) {
         return;
     }
-    const std::u16string accountName = mdlDiskQuota::QualifiedUserName(serverName, userName);
     ClearInput();
 
     // A fresh window for every account, so each showing starts from its design.

@@ -5,6 +5,7 @@
 #include "forms/trim.h"
 #include "platform/messagebox.h"
 #include "platform/qt/keyboard.h"
+#include "platform/qt/override_cursor.h"
 #include "ui_frmQuotaEntry.h"
 
 #include <QApplication>
@@ -122,8 +123,12 @@ void frmQuotaEntry::cmdOK_Click()
     if (!limit) {
         return;
     }
-    // The routine shows its own failures; the window closes either way.
-    mdlDiskQuota::SetUserDiskQuota(volumePath, accountName_, *limit, *warning);
+    {
+        // Resolving the account's name alone may take seconds.
+        const platform::OverrideCursor waiting(Qt::WaitCursor);
+        // The routine shows its own failures; the window closes either way.
+        mdlDiskQuota::SetUserDiskQuota(volumePath, accountName_, *limit, *warning);
+    }
     accept();
 }
 

@@ -77,8 +77,10 @@ QString memberKey(std::u16string_view member)
     return QStringView(member).toString().toLower();
 }
 
-void failIfAsked(std::u16string_view member)
+// A member's use, told to the machine, which may have been asked to fail it.
+void beginCall(std::u16string_view member)
 {
+    Machine::instance().called(QStringView(member));
     if (const auto code = Machine::instance().takeMemberFailure(QStringView(member))) {
         fail(static_cast<std::uint32_t>(*code));
     }
@@ -142,7 +144,7 @@ public:
         if (key != u"quotalimit" && key != u"quotathreshold") {
             fail(kUnknownName);
         }
-        failIfAsked(member);
+        beginCall(member);
         if (!writable_) {
             fail(kAccessDenied);
         }
@@ -171,13 +173,13 @@ public:
     {
         const QString key = memberKey(member);
         if (key == u"initialize") {
-            failIfAsked(member);
+            beginCall(member);
             expectCount(arguments, 2);
             initialize(textArgument(arguments[0]), numberArgument(arguments[1]) != 0);
             return {};
         }
         if (key == u"adduser") {
-            failIfAsked(member);
+            beginCall(member);
             expectCount(arguments, 1);
             return addUser(textArgument(arguments[0]));
         }
@@ -193,7 +195,7 @@ public:
         if (key != u"logquotathreshold") {
             fail(kUnknownName);
         }
-        failIfAsked(member);
+        beginCall(member);
         emulated::Volume& volume = initializedVolume();
         if (!writable_) {
             fail(kAccessDenied);
@@ -258,6 +260,7 @@ private:
 
 Object CreateObject(std::u16string_view progId)
 {
+    Machine::instance().called(u"CreateObject");
     if (const auto code = Machine::instance().takeCreationFailure()) {
         fail(static_cast<std::uint32_t>(*code));
     }

@@ -148,6 +148,7 @@ void Machine::reset()
     volumes_[u'E'] = {u"FAT32"_s, false, false, {}};
     creationFailure_.reset();
     memberFailures_.clear();
+    callWatcher_ = nullptr;
 }
 
 Volume* Machine::volume(QChar driveLetter)
@@ -243,6 +244,7 @@ bool Computer::isGroup(const QString& name) const
 NET_API_STATUS Machine::addUser(const char16_t* serverName, std::uint32_t level, const void* buffer,
                                 std::uint32_t* parmError)
 {
+    called(u"NetUserAdd");
     if (userAddFailure_) {
         const NET_API_STATUS status = *std::exchange(userAddFailure_, std::nullopt);
         if (status == platform::ERROR_INVALID_PARAMETER && parmError != nullptr) {
@@ -348,6 +350,7 @@ bool Machine::lookupAccountName(const char16_t* systemName, const char16_t* acco
                                 std::uint32_t* referencedDomainNameLength,
                                 platform::SID_NAME_USE* use)
 {
+    called(u"LookupAccountNameW");
     // An empty name is this machine too, unlike NetUserAdd's.
     std::size_t from = 0;
     if (std::exchange(lookupFailure_, false) || accountName == nullptr ||

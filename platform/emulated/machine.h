@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -111,6 +112,15 @@ public:
     // The volume a drive letter of either case names, if there is one.
     Volume* volume(QChar driveLetter);
 
+    // Every account call and automation call the program makes, by the
+    // platform's name for it, is told first to whatever the tests watch with.
+    void called(QStringView call) const
+    {
+        if (callWatcher_) {
+            callWatcher_(call);
+        }
+    }
+
     // Automation objects report their life, and take the failure set up for
     // the next creation, or for the next use of a member on any object.
     // Member names are matched without regard to case, as automation does.
@@ -145,6 +155,7 @@ private:
     std::optional<std::int32_t> creationFailure_;
     std::map<QString, std::int32_t> memberFailures_;
     int liveObjects_ = 0;
+    std::function<void(QStringView call)> callWatcher_;
 };
 
 } // namespace emulated

@@ -1,11 +1,26 @@
 #include "platform/messagebox.h"
+#include "platform/qt/override_cursor.h"
 #include "tests/support/widgets.h"
 
+#include <QCursor>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace {
+
+TEST(MessageBoxTest, ShowsTheArrowOverItselfWhileThePlatformWorks)
+{
+    const platform::OverrideCursor waiting(Qt::WaitCursor);
+    testsupport::withModal(
+        [] { platform::MsgBox(u"Access is denied.", platform::MessageStyle::Critical, u"T"); },
+        [](QWidget& box) {
+            ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+            EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+            box.close();
+        });
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor) << "once it is closed";
+}
 
 TEST(MessageBoxTest, ShowsTheTextWholeModallyWithTheStylesIconAndOneOkButton)
 {

@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -215,6 +216,39 @@ TEST_F(NewUserWindowTest, TheQuotaLandsOnTheNewAccountOfWhicheverServerOrFailsOp
         }
         EXPECT_EQ(landed, landing.isEmpty() ? QStringList{} : QStringList{landing});
     }
+}
+
+TEST_F(NewUserWindowTest, TheCursorWaitsWhileThePlatformWorksAndOnlyThen)
+{
+    // Each call the windows make of the machine, and whether the wait cursor
+    // was over them meanwhile; none is left over the windows after.
+    std::vector<std::pair<QString, bool>> calls;
+    MachineProbe::watchCalls([&calls](QStringView call) {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        calls.emplace_back(call.toString(), cursor != nullptr && cursor->shape() == Qt::WaitCursor);
+    });
+    const auto waited = [](std::initializer_list<const char16_t*> names) {
+        std::vector<std::pair<QString, bool>> all;
+        for (const char16_t* name : names) {
+            all.emplace_back(QString::fromUtf16(name), true);
+        }
+        return all;
+    };
+    type({u"ann"_s, {}, {}, u"nowhere"_s});
+    click(create());
+    EXPECT_EQ(std::exchange(calls, {}), waited({u"NetUserAdd"}));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "after a failure";
+    EXPECT_EQ(takeShownMessages().size(), 1u);
+
+    lineEdit("txtServer")->setText(u"localhost"_s);
+    createThen([](QWidget&) {
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "over the quota window";
+        MachineProbe::failNextUse(u"QuotaThreshold"_s, std::int32_t(0x80070005));
+    });
+    EXPECT_EQ(calls, waited({u"NetUserAdd", u"LookupAccountNameW", u"CreateObject", u"Initialize",
+                             u"AddUser", u"LogQuotaThreshold", u"QuotaLimit", u"QuotaThreshold"}));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "after the quota's failure";
+    EXPECT_EQ(takeShownMessages(), ShownMessages{{u"Access is denied."}});
 }
 
 TEST_F(NewUserWindowTest, CloseEndsTheProgram)

@@ -58,6 +58,12 @@ public:
         machine().userAddFailure_ = status;
         machine().userAddFailureIndex_ = parmIndex;
     }
+    // Tells the watcher of each account and automation call as it is made.
+    static void watchCalls(std::function<void(QStringView call)> watcher)
+    {
+        machine().callWatcher_ = std::move(watcher);
+    }
+
     static void failNextLookup() { machine().lookupFailure_ = true; }
     static void failNextCreation(std::int32_t code) { machine().creationFailure_ = code; }
     static void failNextUse(const QString& member, std::int32_t code)
