@@ -196,7 +196,7 @@ TEST(WineAdminTest, TheQuotaGetsTheNameUnderWhichThisMachineFindsTheAccount)
         if (user.starts_with(u"jdoe")) {
             ASSERT_EQ(mdlDiskQuota::CreateLocalUser(server, user, u""), 0);
         }
-        std::byte sid[platform::SECURITY_MAX_SID_SIZE];
+        std::byte sid[SECURITY_MAX_SID_SIZE];
         std::uint32_t sidSize = sizeof sid, domainLength = 256;
         char16_t domain[256] = {};
         platform::SID_NAME_USE use = 0;
