@@ -588,9 +588,14 @@ bool PasswordBox::editByKey(const QKeyEvent& event)
         }
     } else if (event.matches(DeleteEndOfWord)) {
         if (!readOnly) {
+            // A word that ends in an input method's unfinished text, past the
+            // password, takes nothing with it, as in the toolkit's box.
             edit_->cursorWordForward(true);
+            const bool pastTheText = selectionEnd() > length_;
             keepInText();
-            del();
+            if (!pastTheText) {
+                del();
+            }
         }
     } else if (event.matches(DeleteStartOfWord)) {
         if (!readOnly) {
