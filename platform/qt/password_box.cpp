@@ -112,7 +112,11 @@ public:
     }
 
     void moveByKey(QKeyEvent& event) { QLineEdit::keyPressEvent(&event); }
-    void showInput(QInputMethodEvent& event) { QLineEdit::inputMethodEvent(&event); }
+    void showInput(QInputMethodEvent& event)
+    {
+        QLineEdit::inputMethodEvent(&event);
+        unfinished_ = static_cast<int>(event.preeditString().size());
+    }
 
     // The toolkit compares an input method's unfinished text with what it
     // shows of the last one, in masks: masks of its length, made of the
@@ -134,19 +138,39 @@ protected:
     void dropEvent(QDropEvent* event) override { box_->drop(*event); }
     void contextMenuEvent(QContextMenuEvent* event) override { box_->showMenu(event->globalPos()); }
 
-    // A middle click pastes the selection where the platform has one.
+    // A middle click pastes the selection where the platform has one, but
+    // for a click on an input method's unfinished text: the line edit offers
+    // that to the input method, as the toolkit's box does, and is given no
+    // button, so that it pastes nothing itself.
     void mouseReleaseEvent(QMouseEvent* event) override
     {
         if (event->button() != Qt::MiddleButton ||
             !QGuiApplication::clipboard()->supportsSelection()) {
             QLineEdit::mouseReleaseEvent(event);
-        } else if (!isReadOnly()) {
+            return;
+        }
+        QMouseEvent offered(event->type(), event->position(), event->scenePosition(),
+                            event->globalPosition(), Qt::NoButton, event->buttons(),
+                            event->modifiers(), event->pointingDevice());
+        QLineEdit::mouseReleaseEvent(&offered);
+        if (!isReadOnly() && !onUnfinishedText(event->position().toPoint())) {
             deselect();
             box_->paste(QClipboard::Selection);
         }
     }
 
 private:
+    // As the toolkit tells: a point within the unfinished text's length
+    // from the cursor, in a line laid out with that text inside, which
+    // only then reaches past the masks.
+    bool onUnfinishedText(QPoint point)
+    {
+        constexpr int kFar = 1 << 24;
+        const int lineEnd = std::max(cursorPositionAt({-kFar, 0}), cursorPositionAt({kFar, 0}));
+        const int fromCursor = cursorPositionAt(point) - cursorPosition();
+        return lineEnd > text().size() && fromCursor >= 0 && fromCursor <= unfinished_;
+    }
+
     // Whatever changes the masks behind the box's back (a screen reader's
     // client writing into the line edit, for one) is turned back into as
     // many masks as the box holds characters.
@@ -170,6 +194,8 @@ private:
     };
 
     PasswordBox* box_;
+    // The length of the unfinished text last shown.
+    int unfinished_ = 0;
 };
 
 // What screen readers are told of the box, and of the masks' line edit

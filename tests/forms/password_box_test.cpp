@@ -178,21 +178,33 @@ TEST(PasswordBoxTest, TextWrittenByAScreenReaderLeavesThePasswordAndItsMasks)
 
 // On a display, which has a selection: a middle click and Ctrl+Shift+Insert
 // paste it, and the X11 keys delete to the end and the whole line (offscreen
-// keys are Windows'); a read-only box refuses the click.
+// keys are Windows'). A middle click on an input method's unfinished text is
+// the input method's, as in the toolkit's box, and pastes nothing, where one
+// beside it pastes; a read-only box refuses the click.
 TEST(PasswordBoxTest, OnADisplayTheSelectionPastesAndX11KeysDelete)
 {
     frmNewUser window;
     PasswordBox& box = *child<PasswordBox>(window, "txtPassword");
     QApplication::clipboard()->setText(u"m1"_s, QClipboard::Selection);
-    QWidget* masks = box.childAt(2, 5);
+    auto* masks = box.findChild<QLineEdit*>();
     QTest::mouseClick(masks, Qt::MiddleButton, {}, QPoint(2, 5));
     press(box, u"[Ctrl+Shift+Ins]ab[Left][Left][Ctrl+K]"_s);
     EXPECT_EQ(box.password(), u"m1m1");
     press(box, u"[Ctrl+U]cd"_s);
+    QInputMethodEvent composing(u"xyz"_s, {});
+    QApplication::sendEvent(&box, &composing);
+    int onUnfinished = 0;
+    while (masks->cursorPositionAt({onUnfinished, 5}) < 3) {
+        ++onUnfinished;
+    }
+    QTest::mouseClick(masks, Qt::MiddleButton, {}, QPoint(onUnfinished, 5));
+    EXPECT_EQ(box.password(), u"cd");
+    QTest::mouseClick(masks, Qt::MiddleButton, {}, QPoint(2, 5));
+    EXPECT_EQ(box.password(), u"m1cd");
     box.setReadOnly(true);
     QTest::mouseClick(masks, Qt::MiddleButton, {}, QPoint(2, 5));
-    EXPECT_EQ(box.password(), u"cd");
-    EXPECT_EQ(box.findChild<QLineEdit*>()->text(), u"**"_s);
+    EXPECT_EQ(box.password(), u"m1cd");
+    EXPECT_EQ(masks->text(), u"****"_s);
 }
 
 // The design's box keeps its buffer out of swap while it lives. (A box of
