@@ -116,20 +116,18 @@ public:
     {
         QLineEdit::inputMethodEvent(&event);
         unfinished_ = static_cast<int>(event.preeditString().size());
+        shown_ = maskingCharacter();
     }
 
     // The toolkit compares an input method's unfinished text with what it
-    // shows of the last one, in masks: masks of its length, made of the
-    // toolkit's masking character only where the unfinished text is, compare
-    // alike.
+    // shows of the last one, in masks of the masking character it had then:
+    // masks of its length, made of that character only where the unfinished
+    // text is, compare alike.
     QString masksOf(const QString& preedit) const
     {
-        QStyleOptionFrame option;
-        initStyleOption(&option);
-        const QChar shown(style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, &option, this));
         const bool onlyShown =
-            std::all_of(preedit.begin(), preedit.end(), [&](QChar c) { return c == shown; });
-        return QString(preedit.size(), onlyShown ? shown : QChar(shown == kMask ? u'#' : kMask));
+            std::all_of(preedit.begin(), preedit.end(), [&](QChar c) { return c == shown_; });
+        return QString(preedit.size(), onlyShown ? shown_ : QChar(shown_ == kMask ? u'#' : kMask));
     }
 
 protected:
@@ -160,6 +158,13 @@ protected:
     }
 
 private:
+    QChar maskingCharacter() const
+    {
+        QStyleOptionFrame option;
+        initStyleOption(&option);
+        return QChar(style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, &option, this));
+    }
+
     // As the toolkit tells: a point within the unfinished text's length
     // from the cursor, in a line laid out with that text inside, which
     // only then reaches past the masks.
@@ -194,8 +199,9 @@ private:
     };
 
     PasswordBox* box_;
-    // The length of the unfinished text last shown.
+    // The unfinished text last shown: its length and masking character.
     int unfinished_ = 0;
+    QChar shown_ = kMask;
 };
 
 // What screen readers are told of the box, and of the masks' line edit
