@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QScopedValueRollback>
 #include <QStyle>
+#include <QStyleHints>
 #include <QStyleOptionFrame>
 #include <QVBoxLayout>
 #include <QValidator>
@@ -22,6 +23,34 @@ namespace platform {
 namespace {
 
 constexpr QChar kMask = u'*';
+
+// What the toolkit's menu offers to insert where the platform uses
+// right-to-left extensions, under the toolkit's own names.
+constexpr const char* kControlsContext = "QUnicodeControlCharacterMenu";
+constexpr struct
+{
+    const char* name;
+    char16_t character;
+} kControlCharacters[] = {
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "LRM Left-to-right mark"), 0x200e},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "RLM Right-to-left mark"), 0x200f},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "ZWJ Zero width joiner"), 0x200d},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "ZWNJ Zero width non-joiner"), 0x200c},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "ZWSP Zero width space"), 0x200b},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "LRE Start of left-to-right embedding"),
+     0x202a},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "RLE Start of right-to-left embedding"),
+     0x202b},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "LRO Start of left-to-right override"),
+     0x202d},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "RLO Start of right-to-left override"),
+     0x202e},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "PDF Pop directional formatting"), 0x202c},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "LRI Left-to-right isolate"), 0x2066},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "RLI Right-to-left isolate"), 0x2067},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "FSI First strong isolate"), 0x2068},
+    {QT_TRANSLATE_NOOP("QUnicodeControlCharacterMenu", "PDI Pop directional isolate"), 0x2069},
+};
 
 // Whether a key press types its text, by the rule of the toolkit's own boxes.
 bool typesText(const QKeyEvent& event)
@@ -741,9 +770,12 @@ void PasswordBox::contextMenuEvent(QContextMenuEvent* event)
     edit_->event(event);
 }
 
-// The toolkit's menu, without undo and redo, with paste and delete on the
-// buffer; cut and copy stay off as they are for every password box, and a
-// read-only box offers no edit at all.
+// The toolkit's menu, without undo and redo, with paste, delete and the
+// control characters on the buffer; cut and copy stay off as they are for
+// every password box, and a read-only box offers no edit at all. Each action
+// names its key even where the application has a shortcut on it (the
+// toolkit's menu leaves it out there): while the box has focus it claims
+// those keys before any shortcut, so they do what the menu says.
 void PasswordBox::showMenu(QPoint at)
 {
     auto* menu = new QMenu(this);
@@ -779,6 +811,17 @@ void PasswordBox::showMenu(QPoint at)
     const bool allSelected = selectionStart() == 0 && selectionEnd() == length_;
     connect(add("Select All", QKeySequence::SelectAll, length_ > 0 && !allSelected),
             &QAction::triggered, this, &PasswordBox::selectAll);
+    if (!readOnly && QGuiApplication::styleHints()->useRtlExtensions()) {
+        menu->addSeparator();
+        QMenu* controls = menu->addMenu(
+            QCoreApplication::translate(kControlsContext, "Insert Unicode control character"));
+        for (const auto& control : kControlCharacters) {
+            connect(
+                controls->addAction(QCoreApplication::translate(kControlsContext, control.name)),
+                &QAction::triggered, this,
+                [this, character = control.character] { insert(QString(QChar(character))); });
+        }
+    }
     menu->popup(at);
 }
 
