@@ -1,47 +1,44 @@
-// The password box against the toolkit's own line edit in Password mode,
-// with the design's maximum (10), masking character and NUL rule, on the
-// offscreen platform. Each edit goes alike to both; after each, the box
-// holds the text the line edit holds, shows as many "*" and nothing else to
-// the toolkit, has its cursor, selection and input method's state, and has
-// told screen readers of masks only.
+// The password box against the toolkit's own line edit in Password mode, on
+// the offscreen platform, each in a shown window of its own (the box's
+// active, the box focused), with the design's maximum and NUL rule. Each
+// edit goes alike to both; then the box must hold the line edit's text,
+// cursor, selection, maximum and input method's state, show what it shows,
+// and tell screen readers and input methods what it tells them, in masks.
 //
-// Where the box differs from the toolkit's box, on purpose, the edit is
-// checked against the box's own rule and the line edit does not get it, or
-// gets what the rule makes of it:
-// - undo and redo (keys, or called by name) change nothing in the box; the
-//   toolkit's box empties itself on undo;
-// - text a screen reader's client writes, into the box or the masks' line
-//   edit within it, changes nothing in the box;
-// - a read-only box refuses an input method's events, which the toolkit's
-//   box applies;
-// - the line edit's roads the box lacks (called or set by name) change
-//   nothing;
-// - an input method's range where the toolkit's box misbehaves: the box
-//   moves a start past the end to the end (the toolkit pads its text with
-//   blanks up to it); replaces nothing with a range that ends past the text
-//   (the toolkit leaves it selected) or has a negative length (without a
-//   commit, the toolkit moves its cursor forward by it or drops the
-//   selection); and overflows
-//   nowhere (the toolkit adds starts, lengths and the cursor in int). The
-//   line edit gets the event the box's rule makes of it;
-// - the toolkit's box lays a password out in the direction of its script;
-//   the masks have none, so both start left to right;
-// - the toolkit's box counts the positions of arrows, word moves, clicks,
-//   drags and drops in a line laid out with an input method's unfinished
-//   text inside, so that its cursor or selection may go past its text (and a
-//   drop, or text typed then, is padded with blanks up to it): the box keeps
-//   them within, and the line edit takes the box's state, or the drop at the
-//   end of the text;
-// - a double click selects a word, which the toolkit's box ends before the
-//   blanks that follow it in the password (showing where they are); the
-//   masks have none, and the line edit takes the box's selection;
-// - a maximum outside 0...32767 is bounded, and a selection's length or an
-//   input method's selection that would overflow is bounded, for the line
-//   edit as the box bounds it.
+// Where the box differs from the toolkit's box on purpose, the edit is
+// checked against the box's own rule: the line edit does not get it, or gets
+// what the rule makes of it, or the box is held to what the rule makes of
+// the line edit's state:
+// - undo and redo change nothing (the toolkit's box empties itself on undo);
+//   nor does text a screen reader's client writes, into the box or its
+//   masks, nor a road of the line edit the box lacks (by name);
+// - a read-only box refuses an input method, which the toolkit's applies;
+// - an input method's range where the toolkit's box misbehaves: a start past
+//   the end moves to the end (the toolkit pads the text with blanks up to
+//   it); a range that ends past the text (the toolkit leaves it selected) or
+//   has a negative length (without a commit, the toolkit moves its cursor by
+//   it or drops the selection) replaces nothing; no sum of positions
+//   overflows; its cursor and formats stay within its unfinished text;
+// - masks have no script: both boxes start left to right, where the
+//   toolkit's would lay a password out in the direction of its script;
+// - the toolkit's box counts the positions of arrows, word moves and
+//   deletions, clicks, drags and drops in a line laid out with an input
+//   method's unfinished text inside, so that its cursor or selection may go
+//   past the text (and a drop, or text typed then, is padded with blanks up
+//   to it): the box keeps them within, and a drop there goes to the end;
+// - a double click's word takes the blanks after it, where the toolkit's box
+//   stops before them (showing where they are);
+// - a maximum outside 0...32767, or a selection's length that would
+//   overflow, is bounded;
+// - input methods read masks, where the toolkit's box hands them the text;
+// - the menu names each action's key even where the application has a
+//   shortcut on it (the toolkit's leaves it out): the box claims the key
+//   first, as the keys the window gets show.
 //
-// An input is a sequence of edits: a byte naming the kind, then its
-// operands, integers as single bytes or as four little-endian bytes, texts
-// as a byte counting their UTF-16 code units, then the units.
+// Handed over once the edit is compared, and nothing else: the box's cursor
+// and selection, where a rule above puts them elsewhere than the line edit's,
+// so that the next edit starts alike. What screen readers and input methods
+// are told of them is compared after.
 
 #include "platform/qt/password_box.h"
 
@@ -51,14 +48,15 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProxyStyle>
+#include <QShortcut>
 #include <QTextCharFormat>
+#include <array>
 #include <cstring>
 #include <private/qguiapplication_p.h>
 #include <private/qlineedit_p.h>
@@ -68,8 +66,18 @@
 
 namespace {
 
-using namespace Qt::StringLiterals;
 using platform::PasswordBox;
+using Attribute = QInputMethodEvent::Attribute;
+using Sync = QWindowSystemInterface::SynchronousDelivery;
+
+// The toolkit's documented default maximum of a line edit.
+constexpr int kToolkitLongest = 32767;
+
+// Beyond this, a sum of two positions may overflow inside the toolkit.
+bool safe(qint64 value)
+{
+    return value >= -(1 << 30) && value <= 1 << 30;
+}
 
 // What the input did so far, told when a property breaks.
 std::string trail;
@@ -81,40 +89,27 @@ void require(bool holds, const char* property)
     }
 }
 
-using fuzzing::Input;
-
-// A text: a byte counting its UTF-16 code units, then the units.
-QString takeText(Input& input)
+// The one reader of an edit's operands: bytes, integers of four
+// little-endian bytes, and texts, a byte counting their UTF-16 code units,
+// then the units.
+struct Operands
 {
-    QString text;
-    for (auto count = input.take<std::uint8_t>(); count > 0 && input.size > 0; --count) {
-        text += QChar(input.take<char16_t>());
+    fuzzing::Input& input;
+
+    int byte() { return input.take<std::uint8_t>(); }
+    bool odd() { return byte() % 2 == 1; }
+    int integer() { return input.take<int>(); }
+    char16_t unit() { return input.take<char16_t>(); }
+    QString text()
+    {
+        QString text;
+        for (int count = byte(); count > 0 && input.size > 0; --count) {
+            text += QChar(unit());
+        }
+        return text;
     }
-    return text;
-}
-
-enum Edit : std::uint8_t
-{
-    kKey,
-    kClipboard,
-    kPaste,
-    kDrop,
-    kMenu,
-    kInputMethod,
-    kSetText,
-    kInsert,
-    kClear,
-    kDelete,
-    kMaxLength,
-    kReadOnly,
-    kSelection,
-    kCursor,
-    kSelectAll,
-    kFocus,
-    kScreenReaderWrites,
-    kAbsentRoad,
-    kMouse,
-    kEditKinds
+    template <typename T, std::size_t N> T of(const T (&choices)[N]) { return choices[byte() % N]; }
+    QPoint point(const QWidget& widget) { return {byte() % widget.width(), 5}; }
 };
 
 // Keys that edit, move or select, with any modifiers; a byte past them reads
@@ -130,13 +125,6 @@ constexpr Qt::KeyboardModifier kModifiers[] = {Qt::ShiftModifier,  Qt::ControlMo
                                                Qt::AltModifier,    Qt::MetaModifier,
                                                Qt::KeypadModifier, Qt::GroupSwitchModifier};
 
-// Beyond this, a sum of two positions may overflow inside the toolkit.
-constexpr qint64 kSafe = 1 << 30;
-bool safe(qint64 value)
-{
-    return value >= -kSafe && value <= kSafe;
-}
-
 // Texts of the accessibility events the box raises, itself or the line edit
 // of masks within it.
 QStringList told;
@@ -145,14 +133,55 @@ const QObject* watched = nullptr;
 void hear(QAccessibleEvent* event)
 {
     const QObject* object = event->object();
-    if (object == nullptr || (object != watched && object->parent() != watched)) {
-        return;
+    if (object != nullptr && (object == watched || object->parent() == watched)) {
+        told << testsupport::toldTexts(*event);
     }
-    told << testsupport::toldTexts(*event);
 }
 
-// The design's masking character, which its style sheet sets: a style
-// sheet for every box made would take most of the run's time.
+// The offscreen platform, but for whether it uses right-to-left extensions
+// (the toolkit's menu offers control characters then).
+class Platform : public QPlatformIntegration
+{
+public:
+    explicit Platform(QPlatformIntegration& offscreen) : offscreen_(offscreen) {}
+    QVariant styleHint(StyleHint hint) const override
+    {
+        return hint == UseRtlExtensions ? QVariant(rightToLeft) : offscreen_.styleHint(hint);
+    }
+    bool hasCapability(Capability which) const override { return offscreen_.hasCapability(which); }
+    QPlatformWindow* createPlatformWindow(QWindow* window) const override
+    {
+        return offscreen_.createPlatformWindow(window);
+    }
+    QPlatformBackingStore* createPlatformBackingStore(QWindow* window) const override
+    {
+        return offscreen_.createPlatformBackingStore(window);
+    }
+    // Made once, before this platform stands in.
+    QAbstractEventDispatcher* createEventDispatcher() const override { return nullptr; }
+    QPlatformFontDatabase* fontDatabase() const override { return offscreen_.fontDatabase(); }
+    QPlatformClipboard* clipboard() const override { return offscreen_.clipboard(); }
+    QPlatformDrag* drag() const override { return offscreen_.drag(); }
+    QPlatformInputContext* inputContext() const override { return offscreen_.inputContext(); }
+    QPlatformAccessibility* accessibility() const override { return offscreen_.accessibility(); }
+
+    bool rightToLeft = false;
+
+private:
+    QPlatformIntegration& offscreen_;
+};
+
+// What the application holds for the whole run, each input setting it
+// afresh: the boxes' windows, the platform, its shortcuts on keys the boxes
+// bind, and the masking character its style gives every box (a style sheet
+// for every box made would take most of the run's time).
+QWidget* boxWindow;
+QWidget* referenceWindow;
+Platform* integration;
+QChar masking;
+std::vector<QShortcut*> shortcuts;
+int fired = 0;
+
 class MaskingStyle : public QProxyStyle
 {
 public:
@@ -160,53 +189,149 @@ public:
                   QStyleHintReturn* returned) const override
     {
         return hint == SH_LineEdit_PasswordCharacter
-                   ? u'*'
+                   ? masking.unicode()
                    : QProxyStyle::styleHint(hint, option, widget, returned);
     }
 };
 
+void activate(QWidget* window)
+{
+    if (QApplication::activeWindow() != window) {
+        QWindowSystemInterface::handleWindowActivated<Sync>(window->windowHandle(),
+                                                            Qt::ActiveWindowFocusReason);
+    }
+}
+
+// Which shortcuts are on, whether the platform uses right-to-left
+// extensions, whether menus name keys, and the masking character.
+void configure(int bits, char16_t mask)
+{
+    for (std::size_t i = 0; i < shortcuts.size(); ++i) {
+        shortcuts[i]->setEnabled(bits & (1 << i));
+    }
+    integration->rightToLeft = bits & 0x40;
+    QCoreApplication::setAttribute(Qt::AA_DontShowShortcutsInContextMenus, bits & 0x80);
+    masking = mask == 0 ? u'*' : mask;
+}
+
 // No road of the toolkit's line edit leads to the password.
 static_assert(!std::is_base_of_v<QLineEdit, PasswordBox>);
+
+QWidgetLineControl& control(QLineEdit* edit)
+{
+    return *QLineEditPrivate::get(edit)->control;
+}
+
+struct State
+{
+    std::u16string text;
+    int cursor, selectionStart, selectionEnd;
+    bool operator==(const State&) const = default;
+
+    int anchor() const
+    {
+        return selectionStart < 0         ? cursor
+               : cursor == selectionStart ? selectionEnd
+                                          : selectionStart;
+    }
+    // Its cursor and selection within the text, as the box keeps its own.
+    State keptInText() const
+    {
+        const int end = int(text.size()), from = std::min(anchor(), end),
+                  to = std::min(cursor, end);
+        return from == to ? State{text, to, -1, -1}
+                          : State{text, to, std::min(from, to), std::max(from, to)};
+    }
+    std::string told() const
+    {
+        return QStringView(text).toString().toStdString() + " at " + std::to_string(cursor) +
+               " selecting " + std::to_string(selectionStart) + ".." + std::to_string(selectionEnd);
+    }
+};
+
+// What screen readers are told of a line edit.
+auto readerView(QObject* object)
+{
+    QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(object);
+    QAccessibleTextInterface* text = reader->textInterface();
+    int start = 0, end = 0, atStart, atEnd;
+    if (text->selectionCount() > 0) {
+        text->selection(0, &start, &end);
+    }
+    const QString at =
+        text->textAtOffset(text->cursorPosition(), QAccessible::CharBoundary, &atStart, &atEnd);
+    const QAccessible::State state = reader->state();
+    return std::tuple(reader->text(QAccessible::Value), text->characterCount(),
+                      text->cursorPosition(), start, end, text->text(0, text->characterCount()), at,
+                      atStart, atEnd, bool(state.readOnly), bool(state.passwordEdit));
+}
 
 // The box and the toolkit's box side by side, as the design makes them.
 struct Pair
 {
-    QWidget window;
-    PasswordBox* box = new PasswordBox(&window);
-    QLineEdit* reference = new QLineEdit(&window);
-    QLineEdit* masks = box->findChild<QLineEdit*>();
+    PasswordBox* box = nullptr;
+    QLineEdit* reference = nullptr;
+    QLineEdit* masks = nullptr;
+    int edits = 0;
+    bool doubleClicked = false;
 
-    Pair()
+    Pair() { make(10); }
+    ~Pair()
     {
+        delete box;
+        delete reference;
+    }
+
+    // Boxes with the maximum asked for, none ever set for 0.
+    void make(int maximum)
+    {
+        delete box;
+        delete reference;
+        box = new PasswordBox(boxWindow);
+        reference = new QLineEdit(referenceWindow);
+        watched = box;
+        masks = box->findChild<QLineEdit*>();
         reference->setEchoMode(QLineEdit::Password);
         platform::endTextAtNul(*reference);
-        box->setMaxLength(10);
-        reference->setMaxLength(10);
-        box->resize(120, 23);
-        reference->resize(120, 23);
+        if (maximum > 0) {
+            box->setMaxLength(maximum);
+            reference->setMaxLength(maximum);
+        }
+        both([](QWidget* widget) {
+            widget->resize(120, 23);
+            widget->show();
+            widget->setFocus(Qt::ActiveWindowFocusReason);
+        });
         box->layout()->activate();
         require(masks->geometry() == reference->rect(), "the masks fill the box");
         // The toolkit's box lays a password out in the direction of its
         // script, so that its arrows move the other way in one written right
         // to left; masks have no script. Both go left to right, until a key
         // turns them.
-        QKeyEvent toBox(QEvent::KeyPress, Qt::Key_Direction_L, {});
-        QKeyEvent toReference(QEvent::KeyPress, Qt::Key_Direction_L, {});
-        send(toBox, toReference);
+        sendBoth<QKeyEvent>(QEvent::KeyPress, Qt::Key_Direction_L, Qt::NoModifier);
     }
 
-    struct State
+    // The same call on both boxes.
+    template <typename Call> void both(Call call)
     {
-        std::u16string text;
-        int cursor, selectionStart, selectionEnd;
-        bool operator==(const State&) const = default;
-        std::string told() const
-        {
-            return QStringView(text).toString().toStdString() + " at " + std::to_string(cursor) +
-                   " selecting " + std::to_string(selectionStart) + ".." +
-                   std::to_string(selectionEnd);
-        }
-    };
+        call(box);
+        call(reference);
+    }
+    template <typename Event, typename... Arguments> void sendBoth(Arguments... arguments)
+    {
+        both([&](QWidget* widget) {
+            Event event(arguments...);
+            QCoreApplication::sendEvent(widget, &event);
+        });
+    }
+    // A call on both, made on the box by its slot's name where the edit's
+    // first operand asks.
+    void call(Operands& o, const char* slot, auto act)
+    {
+        o.odd() ? void(QMetaObject::invokeMethod(box, slot)) : act(box);
+        act(reference);
+    }
+
     State boxState() const
     {
         return {std::u16string(box->password()), box->cursorPosition(), box->selectionStart(),
@@ -218,195 +343,87 @@ struct Pair
                 reference->selectionStart(), reference->selectionEnd()};
     }
 
-    void check()
+    void step(Operands& operands);
+
+    // What the edit did, before anything is handed over.
+    void compare()
     {
-        // Where the toolkit's box puts its cursor or selection past its text
-        // (it counts the positions of arrows, word moves and clicks in a line
-        // laid out with an input method's unfinished text inside), the box
-        // keeps them within, and the line edit takes the box's state.
-        const auto end = reference->text().size();
-        if (reference->cursorPosition() > end || reference->selectionEnd() > end) {
-            const State kept = boxState();
-            require(kept.cursor <= int(kept.text.size()) &&
-                        kept.selectionEnd <= int(kept.text.size()),
-                    "the box keeps its cursor and selection within its text");
-            reference->setText(QStringView(kept.text).toString());
-            const int anchor = kept.selectionStart < 0              ? kept.cursor
-                               : kept.cursor == kept.selectionStart ? kept.selectionEnd
-                                                                    : kept.selectionStart;
-            reference->setSelection(anchor, kept.cursor - anchor);
+        const State held = boxState(), expected = referenceState().keptInText();
+        const auto& text = expected.text;
+        // A double click's word may take the blanks after it in the box.
+        const bool withBlanks =
+            doubleClicked && held.text == text && held.selectionStart == expected.selectionStart &&
+            held.cursor == held.selectionEnd && expected.cursor == expected.selectionEnd &&
+            expected.selectionEnd < held.selectionEnd &&
+            std::all_of(text.begin() + expected.selectionEnd, text.begin() + held.selectionEnd,
+                        [](char16_t c) { return QChar(c).isSpace(); });
+        if (!(held == expected) && !withBlanks) {
+            trail +=
+                "\n  box: " + held.told() + "; toolkit's, kept in its text: " + expected.told();
         }
-        const State held = boxState(), expected = referenceState();
-        if (!(held == expected)) {
-            trail += "\n  box: " + held.told() + "; toolkit's: " + expected.told();
-        }
-        require(held == expected,
+        require(held == expected || withBlanks,
                 "the box holds the text, cursor and selection the toolkit's box holds");
+        // The line edit is given the maximum asked for, bounded to its default.
+        require(box->maxLength() == reference->maxLength() &&
+                    masks->maxLength() == reference->maxLength() &&
+                    box->isReadOnly() == reference->isReadOnly(),
+                "the maximum and read-only states match");
         // What follows the password in its buffer, up to the maximum, is wiped.
         if (const char16_t* buffer = box->password().data()) {
-            static constexpr char16_t kWiped[PasswordBox::kLongest] = {};
+            static constexpr char16_t kWiped[kToolkitLongest] = {};
             const std::size_t length = box->password().size();
             require(std::memcmp(buffer + length, kWiped,
                                 (box->maxLength() - length) * sizeof(char16_t)) == 0,
                     "the buffer holds nothing but the password");
         }
-        const QString shown(qsizetype(box->password().size()), u'*');
-        require(masks->text() == shown, "the toolkit's text is a \"*\" for every character");
-        require(QAccessible::queryAccessibleInterface(box)->text(QAccessible::Value) == shown,
-                "screen readers read the masks");
-        require(box->maxLength() == reference->maxLength() &&
-                    box->isReadOnly() == reference->isReadOnly(),
-                "the maximum and read-only state match");
-        const auto unfinished = [](QLineEdit* edit) {
-            return QLineEditPrivate::get(edit)->control->preeditAreaText().size();
-        };
-        require(unfinished(masks) == unfinished(reference),
-                "an input method's unfinished text is as long in both");
+        require(masks->displayText() == reference->displayText(),
+                "the box shows what the toolkit's box shows");
+        require(control(masks).preeditAreaText().size() ==
+                        control(reference).preeditAreaText().size() &&
+                    control(masks).textLayout()->formats() ==
+                        control(reference).textLayout()->formats(),
+                "an input method's unfinished text is as long and formatted alike in both");
         require(std::all_of(told.begin(), told.end(),
                             [](const QString& text) { return text.count(u'*') == text.size(); }),
                 "screen readers are told of masks only");
         told.clear();
     }
 
-    void send(QEvent& toBox, QEvent& toReference)
+    // The one hand-off (see the top).
+    void handOver()
     {
+        doubleClicked = false;
+        const State held = boxState();
+        if (!(held == referenceState())) {
+            reference->setSelection(held.anchor(), held.cursor - held.anchor());
+        }
+    }
+
+    // What screen readers and input methods are told, in the same state.
+    void compareTold()
+    {
+        const auto toolkits = readerView(reference);
+        require(readerView(box) == toolkits && readerView(masks) == toolkits,
+                "screen readers are told of the box and its masks what they are told of the "
+                "toolkit's box");
+        constexpr Qt::InputMethodQueries kQueries =
+            Qt::ImQueryInput | Qt::ImEnabled | Qt::ImMaximumTextLength | Qt::ImReadOnly |
+            Qt::ImHints | Qt::ImTextBeforeCursor | Qt::ImTextAfterCursor;
+        QInputMethodQueryEvent toBox(kQueries), toReference(kQueries);
         QCoreApplication::sendEvent(box, &toBox);
         QCoreApplication::sendEvent(reference, &toReference);
-    }
-
-    void key(Input& input)
-    {
-        const auto which = input.take<std::uint8_t>();
-        const int key = which < std::size(kKeys) ? kKeys[which] : input.take<int>();
-        const auto bits = input.take<std::uint8_t>();
-        Qt::KeyboardModifiers modifiers;
-        for (std::size_t i = 0; i < std::size(kModifiers); ++i) {
-            modifiers.setFlag(kModifiers[i], bits & (1 << i));
-        }
-        const QString text = takeText(input);
-        QKeyEvent toBox(QEvent::KeyPress, key, modifiers, text);
-        QKeyEvent toReference(QEvent::KeyPress, key, modifiers, text);
-        if (toBox.matches(QKeySequence::Undo) || toBox.matches(QKeySequence::Redo)) {
-            unchangedBy([&] { QCoreApplication::sendEvent(box, &toBox); });
-            return;
-        }
-        send(toBox, toReference);
-    }
-
-    // The line edit gets the event as it comes where its box is sound, or
-    // else what the box's rule makes of it.
-    void inputMethod(Input& input)
-    {
-        const auto start = input.take<int>(), length = input.take<int>();
-        const QString commit = takeText(input), preedit = takeText(input);
-        const auto attributes = input.take<std::uint8_t>();
-        QList<QInputMethodEvent::Attribute> selection, bounded, others;
-        if (attributes & 1) {
-            const auto from = input.take<int>(), count = input.take<int>();
-            selection << QInputMethodEvent::Attribute(QInputMethodEvent::Selection, from, count);
-            const qint64 first = std::clamp<qint64>(from, 0, PasswordBox::kLongest);
-            const qint64 end = std::clamp<qint64>(qint64(from) + count, 0, PasswordBox::kLongest);
-            bounded << (safe(from) && safe(count)
-                            ? selection.front()
-                            : QInputMethodEvent::Attribute(QInputMethodEvent::Selection, int(first),
-                                                           int(end - first)));
-        }
-        // Neither moves the cursor nor selects: only the box gets them, to
-        // show that it bounds them.
-        for (const auto type : {QInputMethodEvent::Cursor, QInputMethodEvent::TextFormat}) {
-            if (attributes & (type == QInputMethodEvent::Cursor ? 2 : 4)) {
-                const auto from = input.take<int>(), count = input.take<int>();
-                others << QInputMethodEvent::Attribute(type, from, count, QTextCharFormat());
-            }
-        }
-        QInputMethodEvent toBox(preedit, selection + others);
-        toBox.setCommitString(commit, start, length);
-        if (box->isReadOnly()) {
-            unchangedBy([&] { QCoreApplication::sendEvent(box, &toBox); });
-            return;
-        }
-
-        const bool replaces = !commit.isEmpty() || length > 0;
-        // Where the replaced range starts from: the selection goes first.
-        const bool selected = replaces && reference->hasSelectedText();
-        const int cursor = selected ? reference->selectionStart() : reference->cursorPosition();
-        const auto text =
-            int(reference->text().size() - (selected ? reference->selectedText().size() : 0));
-        const qint64 from = qint64(cursor) + start;
-        const bool sound =
-            safe(start) && safe(length) &&
-            (replaces ? (commit.isEmpty() || from <= text) &&
-                            (length <= 0 || std::max<qint64>(from, 0) + length <= text)
-                      : length == 0);
-        QInputMethodEvent toReference(preedit, bounded);
-        if (sound) {
-            toReference.setCommitString(commit, start, length);
-        } else if (replaces) {
-            // The selection goes first, as the range that replaces nothing
-            // cannot tell the toolkit's box.
-            if (selected) {
-                reference->del();
-            }
-            const qint64 first = std::clamp<qint64>(from, 0, text);
-            const bool fits = length > 0 && first + length <= text;
-            toReference.setCommitString(commit, int(first - cursor), fits ? length : 0);
-        }
-        send(toBox, toReference);
-    }
-
-    void menu(Input& input)
-    {
-        const auto reason =
-            input.take<std::uint8_t>() % 2 ? QContextMenuEvent::Mouse : QContextMenuEvent::Keyboard;
-        const auto which = input.take<std::uint8_t>();
-        const QPoint at(5, 5);
-        QContextMenuEvent toBox(reason, at, box->mapToGlobal(at));
-        QContextMenuEvent toReference(reason, at, reference->mapToGlobal(at));
-        send(toBox, toReference);
-        const std::unique_ptr<QMenu> boxMenu(box->findChild<QMenu*>());
-        const std::unique_ptr<QMenu> referenceMenu(reference->findChild<QMenu*>());
-        require((boxMenu == nullptr) == (referenceMenu == nullptr),
-                "both show a menu, or neither while an input method composes");
-        if (boxMenu == nullptr) {
-            return;
-        }
-        // The toolkit's menu has undo and redo besides.
-        const auto actions = [](const QMenu& menu) {
-            QList<QAction*> actions;
-            for (QAction* action : menu.actions()) {
-                if (!action->isSeparator() && action->menu() == nullptr &&
-                    !action->text().startsWith(u"&Undo") && !action->text().startsWith(u"&Redo")) {
-                    actions << action;
-                }
-            }
-            return actions;
-        };
-        const QList<QAction*> boxActions = actions(*boxMenu);
-        const QList<QAction*> referenceActions = actions(*referenceMenu);
-        require(boxActions.size() == referenceActions.size(), "the menus offer the same actions");
-        for (qsizetype i = 0; i < boxActions.size(); ++i) {
-            require(boxActions[i]->text() == referenceActions[i]->text() &&
-                        boxActions[i]->isEnabled() == referenceActions[i]->isEnabled(),
-                    "each action is named and enabled alike");
-        }
-        if (!boxActions.empty() && boxActions[which % boxActions.size()]->isEnabled()) {
-            boxActions[which % boxActions.size()]->trigger();
-            referenceActions[which % boxActions.size()]->trigger();
-        }
-    }
-
-    // A double click selects a word, which the toolkit's box ends before the
-    // blanks that follow it in the password; the masks have none.
-    void endWordAsTheBoxDoes()
-    {
-        const bool selected = reference->hasSelectedText();
-        const int start = selected ? reference->selectionStart() : reference->cursorPosition();
-        const int end = selected ? reference->selectionEnd() : reference->cursorPosition();
-        const QString text = reference->text();
-        if (box->hasSelectedText() && box->selectionStart() == start && end < box->selectionEnd() &&
-            std::all_of(text.begin() + end, text.begin() + box->selectionEnd(),
-                        [](QChar c) { return c.isSpace(); })) {
-            reference->setSelection(start, box->selectionEnd() - start);
+        for (unsigned bit = 0; bit < 32; ++bit) {
+            const auto query = Qt::InputMethodQuery(1u << bit);
+            const QVariant held = toBox.value(query), answer = toReference.value(query);
+            const QString masks = held.toString();
+            require(answer.typeId() == QMetaType::QString
+                        ? masks.size() == answer.toString().size() &&
+                              masks.count(u'*') == masks.size()
+                        : held == (query == Qt::ImEnabled
+                                       ? QVariant(answer.toBool() && !reference->isReadOnly())
+                                       : answer),
+                    "input methods are told of the box what they are told of the toolkit's box, "
+                    "in masks");
         }
     }
 
@@ -420,219 +437,361 @@ struct Pair
                 "the edit changes nothing in the box");
     }
 
-    void edit(Input& input)
+    // A key sent to each box, or through its window, which offers it to the
+    // focused box before the application's shortcuts.
+    void key(Operands& o, bool throughWindow)
     {
-        const auto kind = Edit(input.take<std::uint8_t>() % kEditKinds);
-        trail += "\n edit " + std::to_string(kind);
-        // The second road, where there is one, is by name; the edit's first
-        // operand chooses.
-        const auto byName = [&] { return input.take<std::uint8_t>() % 2 == 1; };
-        QClipboard* clipboard = QGuiApplication::clipboard();
-        switch (kind) {
-        case kKey:
-            key(input);
-            break;
-        case kClipboard: {
-            const QString text = takeText(input);
-            text.isEmpty() ? clipboard->clear() : clipboard->setText(text);
-            break;
+        const int which = o.byte();
+        const int key = which < int(std::size(kKeys)) ? kKeys[which] : o.integer();
+        const int bits = o.byte();
+        Qt::KeyboardModifiers modifiers;
+        for (std::size_t i = 0; i < std::size(kModifiers); ++i) {
+            modifiers.setFlag(kModifiers[i], bits & (1 << i));
         }
-        case kPaste:
-            byName() ? void(QMetaObject::invokeMethod(box, "paste")) : box->paste();
-            reference->paste();
-            break;
-        case kDrop: {
-            const QPoint at(input.take<std::uint8_t>() % reference->width(), 5);
-            QMimeData data;
-            if (input.take<std::uint8_t>() % 2 == 0) {
-                data.setText(takeText(input));
+        const QString text = o.text();
+        const auto press = [&](QWidget* widget) {
+            const int before = fired;
+            QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+            if (!throughWindow) {
+                QCoreApplication::sendEvent(widget, &event);
+            } else {
+                activate(widget->window());
+                QWindowSystemInterface::handleKeyEvent<Sync>(
+                    widget->window()->windowHandle(), QEvent::KeyPress, key, modifiers, text);
             }
-            QDropEvent toBox(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QDropEvent toReference(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            // As to the target of a drag in progress: the widget under the point.
-            static_cast<QObject*>(box->childAt(at))->event(&toBox);
-            // Past the text, where the toolkit's box pads it (see above), at
-            // its end.
-            if (reference->cursorPositionAt(at) <= reference->text().size()) {
-                static_cast<QObject*>(reference)->event(&toReference);
-            } else if (!data.text().isNull() && !reference->isReadOnly()) {
+            return fired - before;
+        };
+        const QKeyEvent pressed(QEvent::KeyPress, key, modifiers, text);
+        if (pressed.matches(QKeySequence::Undo) || pressed.matches(QKeySequence::Redo)) {
+            unchangedBy([&] { press(box); });
+        } else {
+            const int byBox = press(box);
+            require(press(reference) == byBox,
+                    "the box claims the keys the toolkit's box claims from the application");
+        }
+        activate(boxWindow);
+    }
+
+    // The line edit gets the event as it comes where its box is sound, or
+    // else what the box's rule makes of it.
+    void inputMethod(Operands& o)
+    {
+        const auto start = o.integer(), length = o.integer();
+        const QString commit = o.text(), preedit = o.text();
+        const int attributes = o.byte();
+        const int unfinished = int(std::min<qsizetype>(preedit.size(), kToolkitLongest));
+        QList<Attribute> toBox, bounded;
+        constexpr std::pair<QInputMethodEvent::AttributeType, int> kAttributes[] = {
+            {QInputMethodEvent::Selection, 1},
+            {QInputMethodEvent::Cursor, 2},
+            {QInputMethodEvent::TextFormat, 4}};
+        for (const auto& [type, bit] : kAttributes) {
+            if (attributes & bit) {
+                const auto from = o.integer(), count = o.integer();
+                toBox << Attribute(type, from, count, QTextCharFormat());
+                // As the box bounds them: a selection to what the toolkit can
+                // hold (where the toolkit bounds it alike), a cursor and
+                // formats to the unfinished text.
+                const bool selection = type == QInputMethodEvent::Selection;
+                const auto first =
+                    int(std::clamp<qint64>(from, 0, selection ? kToolkitLongest : unfinished));
+                const auto end = int(std::clamp<qint64>(qint64(from) + count, 0, kToolkitLongest));
+                bounded << Attribute(type, first,
+                                     selection ? end - first
+                                     : type == QInputMethodEvent::Cursor
+                                         ? count
+                                         : std::clamp(count, 0, unfinished - first),
+                                     QTextCharFormat());
+            }
+        }
+        QInputMethodEvent boxEvent(preedit, toBox);
+        boxEvent.setCommitString(commit, start, length);
+        if (box->isReadOnly()) {
+            unchangedBy([&] { QCoreApplication::sendEvent(box, &boxEvent); });
+            return;
+        }
+        const bool replaces = !commit.isEmpty() || length > 0;
+        // Where the replaced range starts from: the selection goes first.
+        const bool selected = replaces && reference->hasSelectedText();
+        const int cursor = selected ? reference->selectionStart() : reference->cursorPosition();
+        const auto text =
+            int(reference->text().size() - (selected ? reference->selectedText().size() : 0));
+        const qint64 from = qint64(cursor) + start;
+        const bool sound =
+            safe(start) && safe(length) &&
+            (replaces ? (commit.isEmpty() || from <= text) &&
+                            (length <= 0 || std::max<qint64>(from, 0) + length <= text)
+                      : length == 0);
+        QInputMethodEvent referenceEvent(preedit, bounded);
+        if (sound) {
+            referenceEvent.setCommitString(commit, start, length);
+        } else if (replaces) {
+            // The selection goes first, as the range that replaces nothing
+            // cannot tell the toolkit's box.
+            if (selected) {
+                reference->del();
+            }
+            const qint64 first = std::clamp<qint64>(from, 0, text);
+            const bool fits = length > 0 && first + length <= text;
+            referenceEvent.setCommitString(commit, int(first - cursor), fits ? length : 0);
+        }
+        QCoreApplication::sendEvent(box, &boxEvent);
+        QCoreApplication::sendEvent(reference, &referenceEvent);
+    }
+
+    // Each action of a menu and its submenus, but undo and redo, which the
+    // box's menu lacks.
+    static QList<QAction*> actionsOf(const QMenu& menu)
+    {
+        QList<QAction*> actions;
+        for (QAction* action : menu.actions()) {
+            if (!action->isSeparator() && !action->text().startsWith(u"&Undo") &&
+                !action->text().startsWith(u"&Redo")) {
+                actions << action
+                        << (action->menu() ? actionsOf(*action->menu()) : QList<QAction*>());
+            }
+        }
+        return actions;
+    }
+
+    void menu(Operands& o)
+    {
+        const auto reason = o.odd() ? QContextMenuEvent::Mouse : QContextMenuEvent::Keyboard;
+        const int which = o.byte();
+        both([&](QWidget* widget) {
+            QContextMenuEvent event(reason, {5, 5}, widget->mapToGlobal(QPoint(5, 5)));
+            QCoreApplication::sendEvent(widget, &event);
+        });
+        const std::unique_ptr<QMenu> boxMenu(box->findChild<QMenu*>());
+        const std::unique_ptr<QMenu> referenceMenu(reference->findChild<QMenu*>());
+        require((boxMenu == nullptr) == (referenceMenu == nullptr),
+                "both show a menu, or neither while an input method composes");
+        if (boxMenu == nullptr) {
+            return;
+        }
+        const QList<QAction*> boxActions = actionsOf(*boxMenu);
+        const QList<QAction*> referenceActions = actionsOf(*referenceMenu);
+        require(boxActions.size() == referenceActions.size(), "the menus offer the same actions");
+        for (qsizetype i = 0; i < boxActions.size(); ++i) {
+            const QString named = boxActions[i]->text(), toolkits = referenceActions[i]->text();
+            const QString key = named.section(u'\t', 1);
+            const bool shortcut = std::any_of(shortcuts.begin(), shortcuts.end(), [&](auto* s) {
+                return s->isEnabled() && s->key().toString(QKeySequence::NativeText) == key;
+            });
+            require((named == toolkits || (shortcut && named.section(u'\t', 0, 0) == toolkits)) &&
+                        boxActions[i]->isEnabled() == referenceActions[i]->isEnabled(),
+                    "each action is named and enabled alike");
+        }
+        if (!boxActions.empty() && boxActions[which % boxActions.size()]->isEnabled()) {
+            boxActions[which % boxActions.size()]->trigger();
+            referenceActions[which % boxActions.size()]->trigger();
+        }
+    }
+
+    // A drag's enter, move or leave, or a drop, handed to the widget under
+    // the point as to the target of a drag in progress.
+    void drag(Operands& o, bool drop)
+    {
+        static constexpr QEvent::Type kTypes[] = {QEvent::DragEnter, QEvent::DragMove,
+                                                  QEvent::DragLeave};
+        const QEvent::Type type = drop ? QEvent::Drop : o.of(kTypes);
+        const QPoint at = o.point(*reference);
+        QMimeData data;
+        if (!o.odd()) {
+            data.setText(o.text());
+        }
+        const auto deliver = [&](QObject* target) {
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QDragLeaveEvent leave;
+            QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            // The four types are numbered in this order.
+            QEvent* const event =
+                std::array<QEvent*, 4>{&enter, &move, &leave, &dropped}[type - QEvent::DragEnter];
+            target->event(event);
+            return event->isAccepted();
+        };
+        const bool byBox = deliver(box->childAt(at));
+        if (drop && reference->cursorPositionAt(at) > reference->text().size()) {
+            if (!data.text().isNull() && !reference->isReadOnly()) {
                 reference->end(false);
                 reference->insert(data.text());
             }
-            break;
-        }
-        case kMouse: {
-            static constexpr QEvent::Type kTypes[] = {QEvent::MouseButtonPress, QEvent::MouseMove,
-                                                      QEvent::MouseButtonRelease,
-                                                      QEvent::MouseButtonDblClick};
-            static constexpr Qt::MouseButton kButtons[] = {Qt::LeftButton, Qt::RightButton,
-                                                           Qt::MiddleButton};
-            const QEvent::Type type = kTypes[input.take<std::uint8_t>() % std::size(kTypes)];
-            const Qt::MouseButton button = kButtons[input.take<std::uint8_t>() % 3];
-            const auto modifiers =
-                input.take<std::uint8_t>() % 2 ? Qt::ShiftModifier : Qt::NoModifier;
-            const QPoint at(input.take<std::uint8_t>() % reference->width(), 5);
-            const auto make = [&](QWidget* widget) {
-                return QMouseEvent(type, at, widget->mapToGlobal(at),
-                                   type == QEvent::MouseMove ? Qt::NoButton : button, button,
-                                   modifiers);
-            };
-            QMouseEvent toBox = make(box), toReference = make(reference);
-            QCoreApplication::sendEvent(box->childAt(at), &toBox);
-            QCoreApplication::sendEvent(reference, &toReference);
-            if (type == QEvent::MouseButtonDblClick) {
-                endWordAsTheBoxDoes();
-            }
-            break;
-        }
-        case kMenu:
-            menu(input);
-            break;
-        case kInputMethod:
-            inputMethod(input);
-            break;
-        case kSetText: {
-            const bool named = byName();
-            const QString text = takeText(input);
-            named ? void(QMetaObject::invokeMethod(box, "setText", Q_ARG(QString, text)))
-                  : box->setText(text);
-            reference->setText(text);
-            break;
-        }
-        case kInsert: {
-            const QString text = takeText(input);
-            box->insert(text);
-            reference->insert(text);
-            break;
-        }
-        case kClear:
-            byName() ? void(QMetaObject::invokeMethod(box, "clear")) : box->clear();
-            reference->clear();
-            break;
-        case kDelete:
-            if (input.take<std::uint8_t>() % 2) {
-                box->del();
-                reference->del();
-            } else {
-                box->backspace();
-                reference->backspace();
-            }
-            break;
-        case kMaxLength: {
-            const bool named = byName();
-            const auto length = input.take<int>();
-            named ? void(box->setProperty("maxLength", length)) : box->setMaxLength(length);
-            reference->setMaxLength(std::clamp(length, 0, PasswordBox::kLongest));
-            break;
-        }
-        case kReadOnly: {
-            const bool named = byName();
-            const bool readOnly = input.take<std::uint8_t>() % 2;
-            named ? void(box->setProperty("readOnly", readOnly)) : box->setReadOnly(readOnly);
-            reference->setReadOnly(readOnly);
-            break;
-        }
-        case kSelection: {
-            const bool named = byName();
-            const auto start = input.take<int>(), length = input.take<int>();
-            // By name here: as a screen reader's client sets it, by its ends.
-            if (named) {
-                const auto end = int(qint64(start) + length);
-                QAccessible::queryAccessibleInterface(box)->textInterface()->setSelection(0, start,
-                                                                                          end);
-                if (safe(start) && safe(end)) {
-                    QAccessible::queryAccessibleInterface(reference)->textInterface()->setSelection(
-                        0, start, end);
-                } else {
-                    reference->setSelection(
-                        start, int(std::clamp<qint64>(qint64(end) - start, -qint64(start),
-                                                      reference->text().size() - start)));
-                }
-            } else {
-                box->setSelection(start, length);
-                reference->setSelection(
-                    start, safe(length)
-                               ? length
-                               : int(std::clamp<qint64>(length, -qint64(start),
-                                                        reference->text().size() - start)));
-            }
-            break;
-        }
-        case kCursor: {
-            const bool named = byName();
-            const auto position = input.take<int>();
-            named ? void(box->setProperty("cursorPosition", position))
-                  : box->setCursorPosition(position);
-            reference->setCursorPosition(position);
-            break;
-        }
-        case kSelectAll: {
-            const bool named = byName();
-            const bool all = input.take<std::uint8_t>() % 2;
-            const char* name = all ? "selectAll" : "deselect";
-            named ? void(QMetaObject::invokeMethod(box, name))
-                  : (all ? box->selectAll() : box->deselect());
-            all ? reference->selectAll() : reference->deselect();
-            break;
-        }
-        case kFocus: {
-            const auto type = input.take<std::uint8_t>() % 2 ? QEvent::FocusIn : QEvent::FocusOut;
-            const auto reason =
-                Qt::FocusReason(input.take<std::uint8_t>() % (Qt::OtherFocusReason + 1));
-            QFocusEvent toBox(type, reason), toReference(type, reason);
-            send(toBox, toReference);
-            break;
-        }
-        case kScreenReaderWrites: {
-            const auto start = input.take<int>(), end = input.take<int>();
-            const QString text = takeText(input);
-            const auto how = input.take<std::uint8_t>();
-            // The box, or the masks' line edit within it, whose changes screen
-            // readers hear of.
-            QAccessibleInterface* reader =
-                QAccessible::queryAccessibleInterface(how & 4 ? static_cast<QObject*>(masks) : box);
-            unchangedBy([&] {
-                switch (how % 4) {
-                case 0:
-                    reader->setText(QAccessible::Value, text);
-                    break;
-                case 1:
-                    reader->editableTextInterface()->insertText(start, text);
-                    break;
-                case 2:
-                    reader->editableTextInterface()->deleteText(start, end);
-                    break;
-                default:
-                    reader->editableTextInterface()->replaceText(start, end, text);
-                }
-            });
-            break;
-        }
-        case kAbsentRoad: {
-            const QString text = takeText(input);
-            unchangedBy([&] {
-                bool reached = false;
-                switch (input.take<std::uint8_t>() % 5) {
-                case 0:
-                    reached = box->setProperty("text", text);
-                    break;
-                case 1:
-                    reached = QMetaObject::invokeMethod(box, "insert", Q_ARG(QString, text));
-                    break;
-                default:
-                    for (const char* name : {"undo", "redo", "cut"}) {
-                        reached = reached || QMetaObject::invokeMethod(box, name);
-                    }
-                }
-                require(!reached, "the toolkit's box's roads the box lacks lead nowhere");
-            });
-            break;
-        }
-        case kEditKinds:
-            break;
+        } else {
+            require(deliver(reference) == byBox, "both take a drag or a drop alike");
         }
     }
+
+    void mouse(Operands& o)
+    {
+        static constexpr QEvent::Type kTypes[] = {QEvent::MouseButtonPress, QEvent::MouseMove,
+                                                  QEvent::MouseButtonRelease,
+                                                  QEvent::MouseButtonDblClick};
+        static constexpr Qt::MouseButton kButtons[] = {Qt::LeftButton, Qt::RightButton,
+                                                       Qt::MiddleButton};
+        const QEvent::Type type = o.of(kTypes);
+        const Qt::MouseButton button = o.of(kButtons);
+        const auto modifiers = o.odd() ? Qt::ShiftModifier : Qt::NoModifier;
+        const QPoint at = o.point(*reference);
+        both([&](QWidget* widget) {
+            QMouseEvent event(type, at, widget->mapToGlobal(at),
+                              type == QEvent::MouseMove ? Qt::NoButton : button, button, modifiers);
+            QCoreApplication::sendEvent(widget->childAt(at) ? widget->childAt(at) : widget, &event);
+        });
+        doubleClicked = type == QEvent::MouseButtonDblClick;
+    }
+
+    // A selection set by call, or as a screen reader's client sets it, by
+    // its ends.
+    void select(Operands& o)
+    {
+        const bool byReader = o.odd();
+        const auto start = o.integer(), length = o.integer();
+        const auto end = int(qint64(start) + length);
+        const auto bounded = [&](qint64 count) {
+            return int(std::clamp<qint64>(count, -qint64(start), reference->text().size() - start));
+        };
+        if (!byReader) {
+            box->setSelection(start, length);
+            reference->setSelection(start, safe(length) ? length : bounded(length));
+        } else {
+            QAccessible::queryAccessibleInterface(box)->textInterface()->setSelection(0, start,
+                                                                                      end);
+            safe(start) && safe(end)
+                ? QAccessible::queryAccessibleInterface(reference)->textInterface()->setSelection(
+                      0, start, end)
+                : reference->setSelection(start, bounded(qint64(end) - start));
+        }
+    }
+
+    // Text a screen reader's client writes into the box, or into the masks'
+    // line edit within it, whose changes screen readers hear of.
+    void screenReaderWrites(Operands& o)
+    {
+        const auto start = o.integer(), end = o.integer();
+        const QString text = o.text();
+        const int how = o.byte();
+        QAccessibleInterface* reader =
+            QAccessible::queryAccessibleInterface(how & 4 ? static_cast<QObject*>(masks) : box);
+        QAccessibleEditableTextInterface* editable = reader->editableTextInterface();
+        unchangedBy([&] {
+            how % 4 == 0   ? reader->setText(QAccessible::Value, text)
+            : how % 4 == 1 ? editable->insertText(start, text)
+            : how % 4 == 2 ? editable->deleteText(start, end)
+                           : editable->replaceText(start, end, text);
+        });
+    }
+
+    void absentRoad(Operands& o)
+    {
+        const QString text = o.text();
+        unchangedBy([&] {
+            const int which = o.byte() % 5;
+            const bool reached =
+                which == 0   ? box->setProperty("text", text)
+                : which == 1 ? QMetaObject::invokeMethod(box, "insert", Q_ARG(QString, text))
+                             : QMetaObject::invokeMethod(box, "undo") ||
+                                   QMetaObject::invokeMethod(box, "redo") ||
+                                   QMetaObject::invokeMethod(box, "cut");
+            require(!reached, "the toolkit's box's roads the box lacks lead nowhere");
+        });
+    }
 };
+
+// Each kind of edit, by the byte that names it. The second road, where there
+// is one, is by name (slots and properties); the edit's first operand
+// chooses.
+struct Edit
+{
+    const char* name;
+    void (*run)(Pair&, Operands&);
+};
+constexpr Edit kEdits[] = {
+    {"key", [](Pair& p, Operands& o) { p.key(o, false); }},
+    {"clipboard", [](Pair&, Operands& o) { QGuiApplication::clipboard()->setText(o.text()); }},
+    {"paste", [](Pair& p, Operands& o) { p.call(o, "paste", [](auto* w) { w->paste(); }); }},
+    {"drop", [](Pair& p, Operands& o) { p.drag(o, true); }},
+    {"menu", [](Pair& p, Operands& o) { p.menu(o); }},
+    {"input method", [](Pair& p, Operands& o) { p.inputMethod(o); }},
+    {"set text",
+     [](Pair& p, Operands& o) {
+         const bool named = o.odd();
+         const QString text = o.text();
+         named ? void(QMetaObject::invokeMethod(p.box, "setText", Q_ARG(QString, text)))
+               : p.box->setText(text);
+         p.reference->setText(text);
+     }},
+    {"insert", [](Pair& p, Operands& o) { p.both([t = o.text()](auto* w) { w->insert(t); }); }},
+    {"clear", [](Pair& p, Operands& o) { p.call(o, "clear", [](auto* w) { w->clear(); }); }},
+    {"delete",
+     [](Pair& p, Operands& o) {
+         p.both([f = o.odd()](auto* w) { f ? w->del() : w->backspace(); });
+     }},
+    {"maximum",
+     [](Pair& p, Operands& o) {
+         const bool named = o.odd();
+         const int maximum = o.integer();
+         named ? void(p.box->setProperty("maxLength", maximum)) : p.box->setMaxLength(maximum);
+         p.reference->setMaxLength(std::clamp(maximum, 0, kToolkitLongest));
+     }},
+    {"read-only",
+     [](Pair& p, Operands& o) {
+         const bool named = o.odd();
+         const bool readOnly = o.odd();
+         named ? void(p.box->setProperty("readOnly", readOnly)) : p.box->setReadOnly(readOnly);
+         p.reference->setReadOnly(readOnly);
+     }},
+    {"selection", [](Pair& p, Operands& o) { p.select(o); }},
+    {"cursor",
+     [](Pair& p, Operands& o) {
+         const bool named = o.odd();
+         const int position = o.integer();
+         named ? void(p.box->setProperty("cursorPosition", position))
+               : p.box->setCursorPosition(position);
+         p.reference->setCursorPosition(position);
+     }},
+    {"select all",
+     [](Pair& p, Operands& o) {
+         const bool named = o.odd();
+         const bool all = o.odd();
+         named ? void(QMetaObject::invokeMethod(p.box, all ? "selectAll" : "deselect"))
+               : (all ? p.box->selectAll() : p.box->deselect());
+         all ? p.reference->selectAll() : p.reference->deselect();
+     }},
+    {"focus",
+     [](Pair& p, Operands& o) {
+         const auto type = o.odd() ? QEvent::FocusIn : QEvent::FocusOut;
+         p.sendBoth<QFocusEvent>(type, Qt::FocusReason(o.byte() % (Qt::OtherFocusReason + 1)));
+     }},
+    {"screen reader writes", [](Pair& p, Operands& o) { p.screenReaderWrites(o); }},
+    {"absent road", [](Pair& p, Operands& o) { p.absentRoad(o); }},
+    {"mouse", [](Pair& p, Operands& o) { p.mouse(o); }},
+    {"drag", [](Pair& p, Operands& o) { p.drag(o, false); }},
+    {"key through the window", [](Pair& p, Operands& o) { p.key(o, true); }},
+    // Its widgets hear of it as of a new style.
+    {"application",
+     [](Pair& p, Operands& o) {
+         const int bits = o.byte();
+         configure(bits, o.unit());
+         QEvent change(QEvent::StyleChange);
+         for (QWidget* widget : {p.masks, p.reference}) {
+             QCoreApplication::sendEvent(widget, &change);
+         }
+     }},
+    // As an input's first edit only: enough, and far cheaper.
+    {"boxes with no maximum set", [](Pair& p, Operands&) { p.edits == 1 ? p.make(0) : void(); }},
+};
+
+void Pair::step(Operands& operands)
+{
+    const Edit& edit = kEdits[operands.byte() % std::size(kEdits)];
+    trail += std::string("\n ") + edit.name;
+    ++edits;
+    edit.run(*this, operands);
+    compare();
+    handOver();
+    compareTold();
+}
 
 } // namespace
 
@@ -650,25 +809,40 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     // one) would only slow the run.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     new QApplication(*argc, *argv);
+    integration = new Platform(*QGuiApplicationPrivate::platform_integration);
+    QGuiApplicationPrivate::platform_integration = integration;
     QApplication::setStyle(new MaskingStyle);
     // As when a screen reader is listening: only then does the toolkit tell.
-    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
+    integration->accessibility()->setActive(true);
     QAccessible::installUpdateHandler(hear);
+    referenceWindow = new QWidget;
+    boxWindow = new QWidget;
+    for (const auto key : {QKeySequence::Cut, QKeySequence::Copy, QKeySequence::Paste,
+                           QKeySequence::Undo, QKeySequence::SelectAll, QKeySequence::Delete}) {
+        shortcuts.push_back(
+            new QShortcut(key, boxWindow, nullptr, nullptr, Qt::ApplicationShortcut));
+        QObject::connect(shortcuts.back(), &QShortcut::activated, [] { ++fired; });
+    }
+    for (QWidget* window : {referenceWindow, boxWindow}) {
+        window->resize(160, 40);
+        window->show();
+    }
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     QGuiApplication::clipboard()->clear();
+    configure(0, 0);
+    activate(boxWindow);
     {
         Pair pair;
-        watched = pair.box;
         told.clear();
         trail.clear();
-        Input input{data, size};
+        fuzzing::Input input{data, size};
+        Operands operands{input};
         while (input.size > 0) {
-            pair.edit(input);
-            pair.check();
+            pair.step(operands);
         }
     }
     // What only an event loop would deliver goes, the widgets gone, so that
