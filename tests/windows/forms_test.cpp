@@ -44,13 +44,14 @@ TEST(WineWindowsTest, AnAccountGetsItsQuotaUnderTheNameThisMachineFindsItBy)
     EXPECT_TRUE(child<QLineEdit>(window, "txtUserID")->text().isEmpty());
     // Wine's lookup knows no account its NetUserAdd made: the name is
     // qualified with the computer's, by which this machine finds it.
-    EXPECT_EQ(QString::fromWCharArray(RecordedQuotaCalls()),
+    EXPECT_EQ(std::wstring(RecordedQuotaCalls()),
               QStringLiteral("control.Initialize(BSTR* D:\\\\, I2 1)\n"
                              "control.AddUser(BSTR* %1\\jdoe)\n"
                              "control.LogQuotaThreshold = BOOL -1\n"
                              "user.QuotaLimit = R8 524288000\n"
                              "user.QuotaThreshold = R8 419430400\n")
-                  .arg(computer));
+                  .arg(computer)
+                  .toStdWString());
     EXPECT_EQ(LiveQuotaObjects(), 0);
     // Wine's netapi32 changes a password only for one who gives it: the account
     // has the password typed into the boxes, and no other.
