@@ -10,7 +10,6 @@
 
 namespace {
 
-// {37ABB98B-EBD0-4324-9525-0B4EBE87897D}
 constexpr CLSID kRecorderClass = {
     0x37abb98b, 0xebd0, 0x4324, {0x95, 0x25, 0x0b, 0x4e, 0xbe, 0x87, 0x89, 0x7d}};
 constexpr const wchar_t* kRecorderClassText = L"{37ABB98B-EBD0-4324-9525-0B4EBE87897D}";
@@ -21,21 +20,18 @@ constexpr DISPID kAddUser = 2;
 std::wstring record;
 LONG liveObjects = 0;
 
-std::wstring kindName(VARTYPE kind)
-{
-    static const std::map<VARTYPE, std::wstring> names = {
-        {VT_BSTR | VT_BYREF, L"BSTR*"}, {VT_I2, L"I2"}, {VT_BOOL, L"BOOL"}, {VT_R8, L"R8"}};
-    const auto named = names.find(kind);
-    return named != names.end() ? named->second : L"VT " + std::to_wstring(kind);
-}
-
-// The arguments in the order the caller wrote them.
+// The arguments in the order the caller wrote them, each after its kind.
 std::wstring describe(const DISPPARAMS& in)
 {
+    static const std::map<VARTYPE, std::wstring> kinds = {
+        {VT_BSTR | VT_BYREF, L"BSTR*"}, {VT_I2, L"I2"}, {VT_BOOL, L"BOOL"}, {VT_R8, L"R8"}};
     const std::vector<testsupport::InvokedArgument> arguments = testsupport::invokedArguments(in);
     std::wstring text;
     for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
-        text += (text.empty() ? L"" : L", ") + kindName(argument->first) + L" " + argument->second;
+        const auto kind = kinds.find(argument->first);
+        text += (text.empty() ? L"" : L", ") +
+                (kind != kinds.end() ? kind->second : std::to_wstring(argument->first)) + L" " +
+                argument->second;
     }
     return text;
 }
@@ -52,11 +48,7 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
         *out = iid == IID_IUnknown || iid == IID_IDispatch ? this : nullptr;
-        if (*out == nullptr) {
-            return E_NOINTERFACE;
-        }
-        AddRef();
-        return S_OK;
+        return *out != nullptr ? (AddRef(), S_OK) : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
     STDMETHODIMP_(ULONG) Release() override
@@ -67,11 +59,7 @@ public:
         }
         return left;
     }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override
-    {
-        *count = 0;
-        return S_OK;
-    }
+    STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     // Member names are matched without regard to case, as automation does.
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override
@@ -128,8 +116,7 @@ public:
         return status;
     }
     STDMETHODIMP LockServer(BOOL) override { return S_OK; }
-};
-Factory factory;
+} factory;
 
 bool setValue(const std::wstring& key, const wchar_t* name, const std::wstring& value)
 {
