@@ -60,7 +60,6 @@
 #include <cstring>
 #include <private/qguiapplication_p.h>
 #include <private/qlineedit_p.h>
-#include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 #include <qpa/qwindowsysteminterface.h>
 
@@ -124,19 +123,6 @@ constexpr Qt::Key kKeys[] = {
 constexpr Qt::KeyboardModifier kModifiers[] = {Qt::ShiftModifier,  Qt::ControlModifier,
                                                Qt::AltModifier,    Qt::MetaModifier,
                                                Qt::KeypadModifier, Qt::GroupSwitchModifier};
-
-// Texts of the accessibility events the box raises, itself or the line edit
-// of masks within it.
-QStringList told;
-const QObject* watched = nullptr;
-
-void hear(QAccessibleEvent* event)
-{
-    const QObject* object = event->object();
-    if (object != nullptr && (object == watched || object->parent() == watched)) {
-        told << testsupport::toldTexts(*event);
-    }
-}
 
 // The offscreen platform, but for whether it uses right-to-left extensions
 // (the toolkit's menu offers control characters then).
@@ -289,7 +275,6 @@ struct Pair
         delete reference;
         box = new PasswordBox(boxWindow);
         reference = new QLineEdit(referenceWindow);
-        watched = box;
         masks = box->findChild<QLineEdit*>();
         reference->setEchoMode(QLineEdit::Password);
         platform::endTextAtNul(*reference);
@@ -383,10 +368,8 @@ struct Pair
                     control(masks).textLayout()->formats() ==
                         control(reference).textLayout()->formats(),
                 "an input method's unfinished text is as long and formatted alike in both");
-        require(std::all_of(told.begin(), told.end(),
-                            [](const QString& text) { return text.count(u'*') == text.size(); }),
+        require(testsupport::onlyMasks(testsupport::takeToldOfPasswordBoxes()),
                 "screen readers are told of masks only");
-        told.clear();
     }
 
     // The one hand-off (see the top).
@@ -812,9 +795,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     integration = new Platform(*QGuiApplicationPrivate::platform_integration);
     QGuiApplicationPrivate::platform_integration = integration;
     QApplication::setStyle(new MaskingStyle);
-    // As when a screen reader is listening: only then does the toolkit tell.
-    integration->accessibility()->setActive(true);
-    QAccessible::installUpdateHandler(hear);
+    testsupport::takeToldOfPasswordBoxes(); // listening from now on
     referenceWindow = new QWidget;
     boxWindow = new QWidget;
     for (const auto key : {QKeySequence::Cut, QKeySequence::Copy, QKeySequence::Paste,
@@ -837,7 +818,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     activate(boxWindow);
     {
         Pair pair;
-        told.clear();
+        testsupport::takeToldOfPasswordBoxes();
         trail.clear();
         fuzzing::Input input{data, size};
         Operands operands{input};

@@ -17,9 +17,6 @@
 #include <QMimeData>
 #include <QRegularExpression>
 #include <fstream>
-#include <private/qguiapplication_p.h>
-#include <qpa/qplatformaccessibility.h>
-#include <qpa/qplatformintegration.h>
 
 namespace {
 
@@ -35,20 +32,6 @@ void drop(QWidget& box, QPoint at, const QString& text)
     data.setText(text);
     QDropEvent event(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     static_cast<QObject*>(box.childAt(at))->event(&event);
-}
-
-// Every text a screen reader's client is told of a change in a password box.
-QStringList told;
-
-void hear(QAccessibleEvent* event)
-{
-    // The box, or the line edit of masks within it.
-    const QObject* object = event->object();
-    if (object == nullptr || (qobject_cast<const PasswordBox*>(object) == nullptr &&
-                              qobject_cast<const PasswordBox*>(object->parent()) == nullptr)) {
-        return;
-    }
-    told << testsupport::toldTexts(*event);
 }
 
 // Types the text, pressing each key named in brackets: "ab[Shift+Left]c".
@@ -116,13 +99,11 @@ TEST(PasswordBoxTest, EveryRoadInGivesTheAccountWhatWasTypedAndOnlyMasksToScreen
          u"12345"_s},
     };
 
-    // As when a screen reader is listening: only then does the toolkit tell.
-    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
-    const auto previous = QAccessible::installUpdateHandler(hear);
+    testsupport::takeToldOfPasswordBoxes();
     for (const auto& [name, edit, expected] : rows) {
         SCOPED_TRACE(name);
         emulated::MachineProbe::reset();
-        told.clear();
+        QStringList told;
         frmNewUser window;
         ASSERT_TRUE(testsupport::showActive(window));
         QTest::keyClicks(child(window, "txtUserID"), u"ann"_s);
@@ -130,7 +111,7 @@ TEST(PasswordBoxTest, EveryRoadInGivesTheAccountWhatWasTypedAndOnlyMasksToScreen
             PasswordBox& box = *child<PasswordBox>(window, boxName);
             box.setFocus();
             edit(box);
-            told << box.findChild<QLineEdit*>()->text()
+            told << testsupport::takeToldOfPasswordBoxes() << box.findChild<QLineEdit*>()->text()
                  << QAccessible::queryAccessibleInterface(&box)->text(QAccessible::Value);
         }
         QTest::keyClicks(child(window, "txtServer"), u"localhost"_s);
@@ -140,15 +121,13 @@ TEST(PasswordBoxTest, EveryRoadInGivesTheAccountWhatWasTypedAndOnlyMasksToScreen
         testsupport::withModal(
             [&] { testsupport::click(child(window, "cmdCreate")); },
             [](QWidget& quota) { testsupport::click(child(quota, "cmdCancel")); });
+        told << testsupport::takeToldOfPasswordBoxes();
         EXPECT_TRUE(std::all_of(buffer, buffer + capacity, [](char16_t c) { return c == 0; }))
             << "the box's buffer is wiped when Create empties it";
         EXPECT_TRUE(emulated::MachineProbe::isPassword(u"ann"_s, expected));
         EXPECT_GT(told.size(), 4) << "besides both boxes' texts, screen readers were told nothing";
-        EXPECT_TRUE(std::all_of(told.begin(), told.end(), [](const QString& text) {
-            return text.count(u'*') == text.size();
-        })) << qPrintable(told.join(u", "));
+        EXPECT_TRUE(testsupport::onlyMasks(told)) << qPrintable(told.join(u", "));
     }
-    QAccessible::installUpdateHandler(previous);
 }
 
 // A screen reader's client reads the box's masks and cannot write into it,
@@ -160,9 +139,7 @@ TEST(PasswordBoxTest, TextWrittenByAScreenReaderLeavesThePasswordAndItsMasks)
     PasswordBox& box = *child<PasswordBox>(window, "txtPassword");
     box.setText(u"kept"_s);
     auto* masks = box.findChild<QLineEdit*>();
-    QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
-    const auto previous = QAccessible::installUpdateHandler(hear);
-    told.clear();
+    testsupport::takeToldOfPasswordBoxes();
     for (QObject* written : {static_cast<QObject*>(&box), static_cast<QObject*>(masks)}) {
         QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(written);
         reader->setText(QAccessible::Value, u"y"_s);
@@ -170,9 +147,9 @@ TEST(PasswordBoxTest, TextWrittenByAScreenReaderLeavesThePasswordAndItsMasks)
         reader->editableTextInterface()->replaceText(0, 1, u"secret9"_s);
         EXPECT_EQ(reader->text(QAccessible::Value), u"****"_s);
     }
-    QAccessible::installUpdateHandler(previous);
     EXPECT_EQ(masks->text(), u"****"_s);
     EXPECT_EQ(box.password(), u"kept");
+    const QStringList told = testsupport::takeToldOfPasswordBoxes();
     EXPECT_TRUE(told.isEmpty()) << "screen readers were told: " << qPrintable(told.join(u", "));
 }
 
