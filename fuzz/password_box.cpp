@@ -1,33 +1,32 @@
 // The password box against the toolkit's own line edit in Password mode, on
 // the offscreen platform, each in a shown window of its own (the box's
-// active, the box focused), with the design's maximum and NUL rule. Each
-// edit goes alike to both; then the box must hold the line edit's text,
-// cursor, selection, maximum and input method's state, show what it shows,
+// active, the box focused), with the design's maximum or none ever set, and
+// the NUL rule. Each edit goes alike to both; then, before anything is handed
+// over, the box must hold the line edit's text, cursor, selection, maximum
+// and input method's state, and its buffer nothing else; show what it shows;
 // and tell screen readers and input methods what it tells them, in masks.
 //
 // Where the box differs from the toolkit's box on purpose, the edit is
 // checked against the box's own rule: the line edit does not get it, or gets
 // what the rule makes of it, or the box is held to what the rule makes of
 // the line edit's state:
-// - undo and redo change nothing (the toolkit's box empties itself on undo);
-//   nor does text a screen reader's client writes, into the box or its
-//   masks, nor a road of the line edit the box lacks (by name);
+// - undo and redo change nothing (the toolkit's box empties itself on undo),
+//   nor does a screen reader's client writing into the box or its masks, nor
+//   a road by name the toolkit's box has and the box lacks;
 // - a read-only box refuses an input method, which the toolkit's applies;
-// - an input method's range where the toolkit's box misbehaves: a start past
-//   the end moves to the end (the toolkit pads the text with blanks up to
-//   it); a range that ends past the text (the toolkit leaves it selected) or
-//   has a negative length (without a commit, the toolkit moves its cursor by
-//   it or drops the selection) replaces nothing; no sum of positions
-//   overflows; its cursor and formats stay within its unfinished text;
-// - masks have no script: both boxes start left to right, where the
-//   toolkit's would lay a password out in the direction of its script;
-// - the toolkit's box counts the positions of arrows, word moves and
-//   deletions, clicks, drags and drops in a line laid out with an input
-//   method's unfinished text inside, so that its cursor or selection may go
-//   past the text (and a drop, or text typed then, is padded with blanks up
-//   to it): the box keeps them within, and a drop there goes to the end;
-// - a double click's word takes the blanks after it, where the toolkit's box
-//   stops before them (showing where they are);
+// - an input method's start past the end moves to the end (the toolkit pads
+//   the text with blanks up to it); its range that ends past the text (the
+//   toolkit leaves it selected) or has a negative length (without a commit,
+//   the toolkit moves its cursor by it or drops the selection) replaces
+//   nothing; no sum of positions overflows; its cursor and formats stay
+//   within its unfinished text;
+// - masks have no script: both boxes start left to right;
+// - where the toolkit counts positions (arrows, word moves and deletions,
+//   clicks, drags, drops) in a line with an input method's unfinished text
+//   inside, past the text (padding a drop, or text typed then, with blanks),
+//   the box keeps them within, and a drop there goes to the end;
+// - a double click's word takes the blanks after it (the toolkit's stops
+//   before them, showing where they are);
 // - a maximum outside 0...32767, or a selection's length that would
 //   overflow, is bounded;
 // - input methods read masks, where the toolkit's box hands them the text;
@@ -56,7 +55,6 @@
 #include <QProxyStyle>
 #include <QShortcut>
 #include <QTextCharFormat>
-#include <array>
 #include <cstring>
 #include <private/qguiapplication_p.h>
 #include <private/qlineedit_p.h>
@@ -111,19 +109,6 @@ struct Operands
     QPoint point(const QWidget& widget) { return {byte() % widget.width(), 5}; }
 };
 
-// Keys that edit, move or select, with any modifiers; a byte past them reads
-// any key code.
-constexpr Qt::Key kKeys[] = {
-    Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left,   Qt::Key_Right,       Qt::Key_Home,
-    Qt::Key_End,       Qt::Key_Insert, Qt::Key_Up,     Qt::Key_Down,        Qt::Key_A,
-    Qt::Key_C,         Qt::Key_V,      Qt::Key_X,      Qt::Key_Z,           Qt::Key_Y,
-    Qt::Key_K,         Qt::Key_U,      Qt::Key_W,      Qt::Key_H,           Qt::Key_Return,
-    Qt::Key_Enter,     Qt::Key_Space,  Qt::Key_Escape, Qt::Key_Direction_L, Qt::Key_Direction_R,
-    Qt::Key_F18,       Qt::Key_Menu,   Qt::Key_unknown};
-constexpr Qt::KeyboardModifier kModifiers[] = {Qt::ShiftModifier,  Qt::ControlModifier,
-                                               Qt::AltModifier,    Qt::MetaModifier,
-                                               Qt::KeypadModifier, Qt::GroupSwitchModifier};
-
 // The offscreen platform, but for whether it uses right-to-left extensions
 // (the toolkit's menu offers control characters then).
 class Platform : public QPlatformIntegration
@@ -147,7 +132,6 @@ public:
     QAbstractEventDispatcher* createEventDispatcher() const override { return nullptr; }
     QPlatformFontDatabase* fontDatabase() const override { return offscreen_.fontDatabase(); }
     QPlatformClipboard* clipboard() const override { return offscreen_.clipboard(); }
-    QPlatformDrag* drag() const override { return offscreen_.drag(); }
     QPlatformInputContext* inputContext() const override { return offscreen_.inputContext(); }
     QPlatformAccessibility* accessibility() const override { return offscreen_.accessibility(); }
 
@@ -203,9 +187,53 @@ void configure(int bits, char16_t mask)
 // No road of the toolkit's line edit leads to the password.
 static_assert(!std::is_base_of_v<QLineEdit, PasswordBox>);
 
-QWidgetLineControl& control(QLineEdit* edit)
+// The box, the line edit of masks within it and the toolkit's box, of the
+// input at hand.
+PasswordBox* box = nullptr;
+QLineEdit* masks = nullptr;
+QLineEdit* reference = nullptr;
+int edits = 0;
+bool doubleClicked = false;
+
+template <typename Call> void both(Call call)
 {
-    return *QLineEditPrivate::get(edit)->control;
+    call(box);
+    call(reference);
+}
+
+template <typename Event, typename... Arguments> void sendBoth(Arguments... arguments)
+{
+    both([&](QWidget* widget) {
+        Event event(arguments...);
+        QCoreApplication::sendEvent(widget, &event);
+    });
+}
+
+// Boxes as the design makes them, with the maximum asked for, none ever set
+// for 0.
+void make(int maximum)
+{
+    delete box;
+    delete reference;
+    box = new PasswordBox(boxWindow);
+    reference = new QLineEdit(referenceWindow);
+    masks = box->findChild<QLineEdit*>();
+    reference->setEchoMode(QLineEdit::Password);
+    platform::endTextAtNul(*reference);
+    both([maximum](auto* widget) {
+        if (maximum > 0) {
+            widget->setMaxLength(maximum);
+        }
+        widget->resize(120, 23);
+        widget->show();
+        widget->setFocus(Qt::ActiveWindowFocusReason);
+    });
+    box->layout()->activate();
+    require(masks->geometry() == reference->rect(), "the masks fill the box");
+    // The toolkit's box lays a password out in the direction of its script,
+    // so that its arrows move the other way in one written right to left;
+    // masks have no script. Both go left to right, until a key turns them.
+    sendBoth<QKeyEvent>(QEvent::KeyPress, Qt::Key_Direction_L, Qt::NoModifier);
 }
 
 struct State
@@ -228,12 +256,70 @@ struct State
         return from == to ? State{text, to, -1, -1}
                           : State{text, to, std::min(from, to), std::max(from, to)};
     }
-    std::string told() const
-    {
-        return QStringView(text).toString().toStdString() + " at " + std::to_string(cursor) +
-               " selecting " + std::to_string(selectionStart) + ".." + std::to_string(selectionEnd);
-    }
 };
+
+State boxState()
+{
+    return {std::u16string(box->password()), box->cursorPosition(), box->selectionStart(),
+            box->selectionEnd()};
+}
+
+State referenceState()
+{
+    return {reference->text().toStdU16String(), reference->cursorPosition(),
+            reference->selectionStart(), reference->selectionEnd()};
+}
+
+QWidgetLineControl& control(QLineEdit* edit)
+{
+    return *QLineEditPrivate::get(edit)->control;
+}
+
+// What the edit did, before anything is handed over.
+void compare()
+{
+    const State held = boxState(), expected = referenceState().keptInText();
+    // A double click's word may take the blanks after it in the box.
+    State widened = expected;
+    while (doubleClicked && widened.cursor == widened.selectionEnd &&
+           widened.cursor < std::min(held.cursor, int(widened.text.size())) &&
+           QChar(widened.text[widened.cursor]).isSpace()) {
+        widened.selectionEnd = ++widened.cursor;
+    }
+    require(held == expected || held == widened,
+            "the box holds the text, cursor and selection the toolkit's box holds");
+    // The line edit is given the maximum asked for, bounded to its default.
+    require(box->maxLength() == reference->maxLength() &&
+                masks->maxLength() == reference->maxLength() &&
+                box->isReadOnly() == reference->isReadOnly(),
+            "the maximum and read-only states match");
+    // What follows the password in its buffer, up to the maximum, is wiped.
+    if (const char16_t* buffer = box->password().data()) {
+        static constexpr char16_t kWiped[kToolkitLongest] = {};
+        const std::size_t length = box->password().size();
+        require(std::memcmp(buffer + length, kWiped,
+                            (box->maxLength() - length) * sizeof(char16_t)) == 0,
+                "the buffer holds nothing but the password");
+    }
+    require(masks->displayText() == reference->displayText(),
+            "the box shows what the toolkit's box shows");
+    require(
+        control(masks).preeditAreaText().size() == control(reference).preeditAreaText().size() &&
+            control(masks).textLayout()->formats() == control(reference).textLayout()->formats(),
+        "an input method's unfinished text is as long and formatted alike in both");
+    require(testsupport::onlyMasks(testsupport::takeToldOfPasswordBoxes()),
+            "screen readers are told of masks only");
+}
+
+// The one hand-off (see the top).
+void handOver()
+{
+    doubleClicked = false;
+    const State held = boxState();
+    if (!(held == referenceState())) {
+        reference->setSelection(held.anchor(), held.cursor - held.anchor());
+    }
+}
 
 // What screen readers are told of a line edit.
 auto readerView(QObject* object)
@@ -252,529 +338,371 @@ auto readerView(QObject* object)
                       atStart, atEnd, bool(state.readOnly), bool(state.passwordEdit));
 }
 
-// The box and the toolkit's box side by side, as the design makes them.
-struct Pair
+// What screen readers and input methods are told, in the same state.
+void compareTold()
 {
-    PasswordBox* box = nullptr;
-    QLineEdit* reference = nullptr;
-    QLineEdit* masks = nullptr;
-    int edits = 0;
-    bool doubleClicked = false;
-
-    Pair() { make(10); }
-    ~Pair()
-    {
-        delete box;
-        delete reference;
+    const auto toolkits = readerView(reference);
+    require(readerView(box) == toolkits && readerView(masks) == toolkits,
+            "screen readers are told of the box and its masks what they are told of the "
+            "toolkit's box");
+    constexpr Qt::InputMethodQueries kQueries =
+        Qt::ImQueryInput | Qt::ImEnabled | Qt::ImMaximumTextLength | Qt::ImReadOnly | Qt::ImHints |
+        Qt::ImTextBeforeCursor | Qt::ImTextAfterCursor;
+    QInputMethodQueryEvent toBox(kQueries), toReference(kQueries);
+    QCoreApplication::sendEvent(box, &toBox);
+    QCoreApplication::sendEvent(reference, &toReference);
+    for (unsigned bit = 0; bit < 32; ++bit) {
+        const auto query = Qt::InputMethodQuery(1u << bit);
+        const QVariant held = toBox.value(query), answer = toReference.value(query);
+        const QString masks = held.toString();
+        require(answer.typeId() == QMetaType::QString
+                    ? masks.size() == answer.toString().size() && masks.count(u'*') == masks.size()
+                    : held == (query == Qt::ImEnabled
+                                   ? QVariant(answer.toBool() && !reference->isReadOnly())
+                                   : answer),
+                "input methods are told of the box what they are told of the toolkit's box, in "
+                "masks");
     }
+}
 
-    // Boxes with the maximum asked for, none ever set for 0.
-    void make(int maximum)
-    {
-        delete box;
-        delete reference;
-        box = new PasswordBox(boxWindow);
-        reference = new QLineEdit(referenceWindow);
-        masks = box->findChild<QLineEdit*>();
-        reference->setEchoMode(QLineEdit::Password);
-        platform::endTextAtNul(*reference);
-        if (maximum > 0) {
-            box->setMaxLength(maximum);
-            reference->setMaxLength(maximum);
-        }
-        both([](QWidget* widget) {
-            widget->resize(120, 23);
-            widget->show();
-            widget->setFocus(Qt::ActiveWindowFocusReason);
-        });
-        box->layout()->activate();
-        require(masks->geometry() == reference->rect(), "the masks fill the box");
-        // The toolkit's box lays a password out in the direction of its
-        // script, so that its arrows move the other way in one written right
-        // to left; masks have no script. Both go left to right, until a key
-        // turns them.
-        sendBoth<QKeyEvent>(QEvent::KeyPress, Qt::Key_Direction_L, Qt::NoModifier);
-    }
+// An edit the box takes no notice of, where the toolkit's box does.
+template <typename Act> void unchangedBy(Act act)
+{
+    const State before = boxState();
+    const QString masksBefore = masks->text();
+    act();
+    require(boxState() == before && masks->text() == masksBefore,
+            "the edit changes nothing in the box");
+}
 
-    // The same call on both boxes.
-    template <typename Call> void both(Call call)
-    {
-        call(box);
-        call(reference);
-    }
-    template <typename Event, typename... Arguments> void sendBoth(Arguments... arguments)
-    {
-        both([&](QWidget* widget) {
-            Event event(arguments...);
+// Keys that edit, move or select; a byte past them reads any key code.
+constexpr Qt::Key kKeys[] = {
+    Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left,   Qt::Key_Right,       Qt::Key_Home,
+    Qt::Key_End,       Qt::Key_Insert, Qt::Key_Up,     Qt::Key_Down,        Qt::Key_A,
+    Qt::Key_C,         Qt::Key_V,      Qt::Key_X,      Qt::Key_Z,           Qt::Key_Y,
+    Qt::Key_K,         Qt::Key_U,      Qt::Key_W,      Qt::Key_H,           Qt::Key_Return,
+    Qt::Key_Enter,     Qt::Key_Space,  Qt::Key_Escape, Qt::Key_Direction_L, Qt::Key_Direction_R,
+    Qt::Key_F18,       Qt::Key_Menu,   Qt::Key_unknown};
+
+// A key sent to each box, or through its window, which offers it to the
+// focused box before the application's shortcuts.
+void key(Operands& o)
+{
+    const bool throughWindow = o.odd();
+    const int which = o.byte();
+    const int key = which < int(std::size(kKeys)) ? kKeys[which] : o.integer();
+    // Shift, Control, Alt, Meta, Keypad and GroupSwitch, the bits in order.
+    const auto modifiers = Qt::KeyboardModifiers::fromInt((o.byte() & 0x3f) << 25);
+    const QString text = o.text();
+    const auto press = [&](QWidget* widget) {
+        const int before = fired;
+        QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+        if (!throughWindow) {
             QCoreApplication::sendEvent(widget, &event);
-        });
-    }
-    // A call on both, made on the box by its slot's name where the edit's
-    // first operand asks.
-    void call(Operands& o, const char* slot, auto act)
-    {
-        o.odd() ? void(QMetaObject::invokeMethod(box, slot)) : act(box);
-        act(reference);
-    }
-
-    State boxState() const
-    {
-        return {std::u16string(box->password()), box->cursorPosition(), box->selectionStart(),
-                box->selectionEnd()};
-    }
-    State referenceState() const
-    {
-        return {reference->text().toStdU16String(), reference->cursorPosition(),
-                reference->selectionStart(), reference->selectionEnd()};
-    }
-
-    void step(Operands& operands);
-
-    // What the edit did, before anything is handed over.
-    void compare()
-    {
-        const State held = boxState(), expected = referenceState().keptInText();
-        const auto& text = expected.text;
-        // A double click's word may take the blanks after it in the box.
-        const bool withBlanks =
-            doubleClicked && held.text == text && held.selectionStart == expected.selectionStart &&
-            held.cursor == held.selectionEnd && expected.cursor == expected.selectionEnd &&
-            expected.selectionEnd < held.selectionEnd &&
-            std::all_of(text.begin() + expected.selectionEnd, text.begin() + held.selectionEnd,
-                        [](char16_t c) { return QChar(c).isSpace(); });
-        if (!(held == expected) && !withBlanks) {
-            trail +=
-                "\n  box: " + held.told() + "; toolkit's, kept in its text: " + expected.told();
-        }
-        require(held == expected || withBlanks,
-                "the box holds the text, cursor and selection the toolkit's box holds");
-        // The line edit is given the maximum asked for, bounded to its default.
-        require(box->maxLength() == reference->maxLength() &&
-                    masks->maxLength() == reference->maxLength() &&
-                    box->isReadOnly() == reference->isReadOnly(),
-                "the maximum and read-only states match");
-        // What follows the password in its buffer, up to the maximum, is wiped.
-        if (const char16_t* buffer = box->password().data()) {
-            static constexpr char16_t kWiped[kToolkitLongest] = {};
-            const std::size_t length = box->password().size();
-            require(std::memcmp(buffer + length, kWiped,
-                                (box->maxLength() - length) * sizeof(char16_t)) == 0,
-                    "the buffer holds nothing but the password");
-        }
-        require(masks->displayText() == reference->displayText(),
-                "the box shows what the toolkit's box shows");
-        require(control(masks).preeditAreaText().size() ==
-                        control(reference).preeditAreaText().size() &&
-                    control(masks).textLayout()->formats() ==
-                        control(reference).textLayout()->formats(),
-                "an input method's unfinished text is as long and formatted alike in both");
-        require(testsupport::onlyMasks(testsupport::takeToldOfPasswordBoxes()),
-                "screen readers are told of masks only");
-    }
-
-    // The one hand-off (see the top).
-    void handOver()
-    {
-        doubleClicked = false;
-        const State held = boxState();
-        if (!(held == referenceState())) {
-            reference->setSelection(held.anchor(), held.cursor - held.anchor());
-        }
-    }
-
-    // What screen readers and input methods are told, in the same state.
-    void compareTold()
-    {
-        const auto toolkits = readerView(reference);
-        require(readerView(box) == toolkits && readerView(masks) == toolkits,
-                "screen readers are told of the box and its masks what they are told of the "
-                "toolkit's box");
-        constexpr Qt::InputMethodQueries kQueries =
-            Qt::ImQueryInput | Qt::ImEnabled | Qt::ImMaximumTextLength | Qt::ImReadOnly |
-            Qt::ImHints | Qt::ImTextBeforeCursor | Qt::ImTextAfterCursor;
-        QInputMethodQueryEvent toBox(kQueries), toReference(kQueries);
-        QCoreApplication::sendEvent(box, &toBox);
-        QCoreApplication::sendEvent(reference, &toReference);
-        for (unsigned bit = 0; bit < 32; ++bit) {
-            const auto query = Qt::InputMethodQuery(1u << bit);
-            const QVariant held = toBox.value(query), answer = toReference.value(query);
-            const QString masks = held.toString();
-            require(answer.typeId() == QMetaType::QString
-                        ? masks.size() == answer.toString().size() &&
-                              masks.count(u'*') == masks.size()
-                        : held == (query == Qt::ImEnabled
-                                       ? QVariant(answer.toBool() && !reference->isReadOnly())
-                                       : answer),
-                    "input methods are told of the box what they are told of the toolkit's box, "
-                    "in masks");
-        }
-    }
-
-    // An edit the box takes no notice of, where the toolkit's box does.
-    template <typename Act> void unchangedBy(Act act)
-    {
-        const State before = boxState();
-        const QString masksBefore = masks->text();
-        act();
-        require(boxState() == before && masks->text() == masksBefore,
-                "the edit changes nothing in the box");
-    }
-
-    // A key sent to each box, or through its window, which offers it to the
-    // focused box before the application's shortcuts.
-    void key(Operands& o, bool throughWindow)
-    {
-        const int which = o.byte();
-        const int key = which < int(std::size(kKeys)) ? kKeys[which] : o.integer();
-        const int bits = o.byte();
-        Qt::KeyboardModifiers modifiers;
-        for (std::size_t i = 0; i < std::size(kModifiers); ++i) {
-            modifiers.setFlag(kModifiers[i], bits & (1 << i));
-        }
-        const QString text = o.text();
-        const auto press = [&](QWidget* widget) {
-            const int before = fired;
-            QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
-            if (!throughWindow) {
-                QCoreApplication::sendEvent(widget, &event);
-            } else {
-                activate(widget->window());
-                QWindowSystemInterface::handleKeyEvent<Sync>(
-                    widget->window()->windowHandle(), QEvent::KeyPress, key, modifiers, text);
-            }
-            return fired - before;
-        };
-        const QKeyEvent pressed(QEvent::KeyPress, key, modifiers, text);
-        if (pressed.matches(QKeySequence::Undo) || pressed.matches(QKeySequence::Redo)) {
-            unchangedBy([&] { press(box); });
         } else {
-            const int byBox = press(box);
-            require(press(reference) == byBox,
-                    "the box claims the keys the toolkit's box claims from the application");
+            activate(widget->window());
+            QWindowSystemInterface::handleKeyEvent<Sync>(widget->window()->windowHandle(),
+                                                         QEvent::KeyPress, key, modifiers, text);
         }
-        activate(boxWindow);
+        return fired - before;
+    };
+    const QKeyEvent pressed(QEvent::KeyPress, key, modifiers, text);
+    if (pressed.matches(QKeySequence::Undo) || pressed.matches(QKeySequence::Redo)) {
+        unchangedBy([&] { press(box); });
+    } else {
+        const int byBox = press(box);
+        require(press(reference) == byBox,
+                "the box claims the keys the toolkit's box claims from the application");
     }
+    activate(boxWindow);
+}
 
-    // The line edit gets the event as it comes where its box is sound, or
-    // else what the box's rule makes of it.
-    void inputMethod(Operands& o)
-    {
-        const auto start = o.integer(), length = o.integer();
-        const QString commit = o.text(), preedit = o.text();
-        const int attributes = o.byte();
-        const int unfinished = int(std::min<qsizetype>(preedit.size(), kToolkitLongest));
-        QList<Attribute> toBox, bounded;
-        constexpr std::pair<QInputMethodEvent::AttributeType, int> kAttributes[] = {
-            {QInputMethodEvent::Selection, 1},
-            {QInputMethodEvent::Cursor, 2},
-            {QInputMethodEvent::TextFormat, 4}};
-        for (const auto& [type, bit] : kAttributes) {
-            if (attributes & bit) {
-                const auto from = o.integer(), count = o.integer();
-                toBox << Attribute(type, from, count, QTextCharFormat());
-                // As the box bounds them: a selection to what the toolkit can
-                // hold (where the toolkit bounds it alike), a cursor and
-                // formats to the unfinished text.
-                const bool selection = type == QInputMethodEvent::Selection;
-                const auto first =
-                    int(std::clamp<qint64>(from, 0, selection ? kToolkitLongest : unfinished));
-                const auto end = int(std::clamp<qint64>(qint64(from) + count, 0, kToolkitLongest));
-                bounded << Attribute(type, first,
-                                     selection ? end - first
-                                     : type == QInputMethodEvent::Cursor
-                                         ? count
-                                         : std::clamp(count, 0, unfinished - first),
-                                     QTextCharFormat());
-            }
+// The line edit gets the event as it comes where its box is sound, or else
+// what the box's rule makes of it.
+void inputMethod(Operands& o)
+{
+    const auto start = o.integer(), length = o.integer();
+    const QString commit = o.text(), preedit = o.text();
+    const int attributes = o.byte();
+    const int unfinished = int(std::min<qsizetype>(preedit.size(), kToolkitLongest));
+    QList<Attribute> toBox, bounded;
+    constexpr std::pair<QInputMethodEvent::AttributeType, int> kAttributes[] = {
+        {QInputMethodEvent::Selection, 1},
+        {QInputMethodEvent::Cursor, 2},
+        {QInputMethodEvent::TextFormat, 4}};
+    for (const auto& [type, bit] : kAttributes) {
+        if (attributes & bit) {
+            const auto from = o.integer(), count = o.integer();
+            toBox << Attribute(type, from, count, QTextCharFormat());
+            // As the box bounds them: a selection to what the toolkit can
+            // hold (where the toolkit bounds it alike), a cursor and formats
+            // to the unfinished text.
+            const bool selection = type == QInputMethodEvent::Selection;
+            const auto first =
+                int(std::clamp<qint64>(from, 0, selection ? kToolkitLongest : unfinished));
+            const auto end = int(std::clamp<qint64>(qint64(from) + count, 0, kToolkitLongest));
+            bounded << Attribute(type, first,
+                                 selection ? end - first
+                                 : type == QInputMethodEvent::Cursor
+                                     ? count
+                                     : std::clamp(count, 0, unfinished - first),
+                                 QTextCharFormat());
         }
-        QInputMethodEvent boxEvent(preedit, toBox);
-        boxEvent.setCommitString(commit, start, length);
-        if (box->isReadOnly()) {
-            unchangedBy([&] { QCoreApplication::sendEvent(box, &boxEvent); });
-            return;
-        }
-        const bool replaces = !commit.isEmpty() || length > 0;
-        // Where the replaced range starts from: the selection goes first.
-        const bool selected = replaces && reference->hasSelectedText();
-        const int cursor = selected ? reference->selectionStart() : reference->cursorPosition();
-        const auto text =
-            int(reference->text().size() - (selected ? reference->selectedText().size() : 0));
-        const qint64 from = qint64(cursor) + start;
-        const bool sound =
-            safe(start) && safe(length) &&
-            (replaces ? (commit.isEmpty() || from <= text) &&
-                            (length <= 0 || std::max<qint64>(from, 0) + length <= text)
-                      : length == 0);
-        QInputMethodEvent referenceEvent(preedit, bounded);
-        if (sound) {
-            referenceEvent.setCommitString(commit, start, length);
-        } else if (replaces) {
-            // The selection goes first, as the range that replaces nothing
-            // cannot tell the toolkit's box.
-            if (selected) {
-                reference->del();
-            }
-            const qint64 first = std::clamp<qint64>(from, 0, text);
-            const bool fits = length > 0 && first + length <= text;
-            referenceEvent.setCommitString(commit, int(first - cursor), fits ? length : 0);
-        }
-        QCoreApplication::sendEvent(box, &boxEvent);
-        QCoreApplication::sendEvent(reference, &referenceEvent);
     }
-
-    // Each action of a menu and its submenus, but undo and redo, which the
-    // box's menu lacks.
-    static QList<QAction*> actionsOf(const QMenu& menu)
-    {
-        QList<QAction*> actions;
-        for (QAction* action : menu.actions()) {
-            if (!action->isSeparator() && !action->text().startsWith(u"&Undo") &&
-                !action->text().startsWith(u"&Redo")) {
-                actions << action
-                        << (action->menu() ? actionsOf(*action->menu()) : QList<QAction*>());
-            }
-        }
-        return actions;
+    QInputMethodEvent boxEvent(preedit, toBox), referenceEvent(preedit, bounded);
+    boxEvent.setCommitString(commit, start, length);
+    if (box->isReadOnly()) {
+        unchangedBy([&] { QCoreApplication::sendEvent(box, &boxEvent); });
+        return;
     }
+    const bool replaces = !commit.isEmpty() || length > 0;
+    // Where the replaced range starts from: the selection goes first.
+    const bool selected = replaces && reference->hasSelectedText();
+    const int cursor = selected ? reference->selectionStart() : reference->cursorPosition();
+    const auto text =
+        int(reference->text().size() - (selected ? reference->selectedText().size() : 0));
+    const qint64 from = qint64(cursor) + start;
+    if (safe(start) && safe(length) &&
+        (replaces ? (commit.isEmpty() || from <= text) &&
+                        (length <= 0 || std::max<qint64>(from, 0) + length <= text)
+                  : length == 0)) {
+        referenceEvent.setCommitString(commit, start, length);
+    } else if (replaces) {
+        // The selection goes first, as the range that replaces nothing
+        // cannot tell the toolkit's box.
+        if (selected) {
+            reference->del();
+        }
+        const qint64 first = std::clamp<qint64>(from, 0, text);
+        const bool fits = length > 0 && first + length <= text;
+        referenceEvent.setCommitString(commit, int(first - cursor), fits ? length : 0);
+    }
+    QCoreApplication::sendEvent(box, &boxEvent);
+    QCoreApplication::sendEvent(reference, &referenceEvent);
+}
 
-    void menu(Operands& o)
-    {
-        const auto reason = o.odd() ? QContextMenuEvent::Mouse : QContextMenuEvent::Keyboard;
-        const int which = o.byte();
-        both([&](QWidget* widget) {
-            QContextMenuEvent event(reason, {5, 5}, widget->mapToGlobal(QPoint(5, 5)));
-            QCoreApplication::sendEvent(widget, &event);
+// Each action of a menu and its submenus, but undo and redo, which the box's
+// menu lacks.
+QList<QAction*> actionsOf(const QMenu& menu)
+{
+    QList<QAction*> actions;
+    for (QAction* action : menu.actions()) {
+        if (!action->isSeparator() && !action->text().startsWith(u"&Undo") &&
+            !action->text().startsWith(u"&Redo")) {
+            actions << action << (action->menu() ? actionsOf(*action->menu()) : QList<QAction*>());
+        }
+    }
+    return actions;
+}
+
+void menu(Operands& o)
+{
+    const auto reason = o.odd() ? QContextMenuEvent::Mouse : QContextMenuEvent::Keyboard;
+    const int which = o.byte();
+    both([&](QWidget* widget) {
+        QContextMenuEvent event(reason, {5, 5}, widget->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(widget, &event);
+    });
+    const std::unique_ptr<QMenu> boxMenu(box->findChild<QMenu*>());
+    const std::unique_ptr<QMenu> referenceMenu(reference->findChild<QMenu*>());
+    require((boxMenu == nullptr) == (referenceMenu == nullptr),
+            "both show a menu, or neither while an input method composes");
+    if (boxMenu == nullptr) {
+        return;
+    }
+    const QList<QAction*> boxActions = actionsOf(*boxMenu), toolkits = actionsOf(*referenceMenu);
+    require(boxActions.size() == toolkits.size(), "the menus offer the same actions");
+    for (qsizetype i = 0; i < boxActions.size(); ++i) {
+        const QString named = boxActions[i]->text(), key = named.section(u'\t', 1);
+        const bool shortcut = std::any_of(shortcuts.begin(), shortcuts.end(), [&](auto* s) {
+            return s->isEnabled() && s->key().toString(QKeySequence::NativeText) == key;
         });
-        const std::unique_ptr<QMenu> boxMenu(box->findChild<QMenu*>());
-        const std::unique_ptr<QMenu> referenceMenu(reference->findChild<QMenu*>());
-        require((boxMenu == nullptr) == (referenceMenu == nullptr),
-                "both show a menu, or neither while an input method composes");
-        if (boxMenu == nullptr) {
-            return;
-        }
-        const QList<QAction*> boxActions = actionsOf(*boxMenu);
-        const QList<QAction*> referenceActions = actionsOf(*referenceMenu);
-        require(boxActions.size() == referenceActions.size(), "the menus offer the same actions");
-        for (qsizetype i = 0; i < boxActions.size(); ++i) {
-            const QString named = boxActions[i]->text(), toolkits = referenceActions[i]->text();
-            const QString key = named.section(u'\t', 1);
-            const bool shortcut = std::any_of(shortcuts.begin(), shortcuts.end(), [&](auto* s) {
-                return s->isEnabled() && s->key().toString(QKeySequence::NativeText) == key;
-            });
-            require((named == toolkits || (shortcut && named.section(u'\t', 0, 0) == toolkits)) &&
-                        boxActions[i]->isEnabled() == referenceActions[i]->isEnabled(),
-                    "each action is named and enabled alike");
-        }
-        if (!boxActions.empty() && boxActions[which % boxActions.size()]->isEnabled()) {
-            boxActions[which % boxActions.size()]->trigger();
-            referenceActions[which % boxActions.size()]->trigger();
-        }
+        require((named == toolkits[i]->text() ||
+                 (shortcut && named.section(u'\t', 0, 0) == toolkits[i]->text())) &&
+                    boxActions[i]->isEnabled() == toolkits[i]->isEnabled(),
+                "each action is named and enabled alike");
     }
+    if (!boxActions.empty() && boxActions[which % boxActions.size()]->isEnabled()) {
+        boxActions[which % boxActions.size()]->trigger();
+        toolkits[which % boxActions.size()]->trigger();
+    }
+}
 
-    // A drag's enter, move or leave, or a drop, handed to the widget under
-    // the point as to the target of a drag in progress.
-    void drag(Operands& o, bool drop)
-    {
-        static constexpr QEvent::Type kTypes[] = {QEvent::DragEnter, QEvent::DragMove,
-                                                  QEvent::DragLeave};
-        const QEvent::Type type = drop ? QEvent::Drop : o.of(kTypes);
-        const QPoint at = o.point(*reference);
-        QMimeData data;
-        if (!o.odd()) {
-            data.setText(o.text());
+// A drag's enter, move or leave, or a drop, handed to the widget under the
+// point as to the target of a drag in progress.
+void drag(Operands& o)
+{
+    // Numbered in this order.
+    static constexpr QEvent::Type kTypes[] = {QEvent::DragEnter, QEvent::DragMove,
+                                              QEvent::DragLeave, QEvent::Drop};
+    const QEvent::Type type = o.of(kTypes);
+    const QPoint at = o.point(*reference);
+    QMimeData data;
+    if (!o.odd()) {
+        data.setText(o.text());
+    }
+    const auto deliver = [&](QObject* target) {
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QDragLeaveEvent leave;
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QEvent* const event =
+            std::array<QEvent*, 4>{&enter, &move, &leave, &drop}[type - kTypes[0]];
+        target->event(event);
+        return event->isAccepted();
+    };
+    const bool byBox = deliver(box->childAt(at));
+    if (type == QEvent::Drop && reference->cursorPositionAt(at) > reference->text().size()) {
+        if (!data.text().isNull() && !reference->isReadOnly()) {
+            reference->end(false);
+            reference->insert(data.text());
         }
-        const auto deliver = [&](QObject* target) {
-            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            QDragLeaveEvent leave;
-            QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-            // The four types are numbered in this order.
-            QEvent* const event =
-                std::array<QEvent*, 4>{&enter, &move, &leave, &dropped}[type - QEvent::DragEnter];
-            target->event(event);
-            return event->isAccepted();
-        };
-        const bool byBox = deliver(box->childAt(at));
-        if (drop && reference->cursorPositionAt(at) > reference->text().size()) {
-            if (!data.text().isNull() && !reference->isReadOnly()) {
-                reference->end(false);
-                reference->insert(data.text());
-            }
-        } else {
-            require(deliver(reference) == byBox, "both take a drag or a drop alike");
-        }
+    } else {
+        require(deliver(reference) == byBox, "both take a drag or a drop alike");
     }
+}
 
-    void mouse(Operands& o)
-    {
-        static constexpr QEvent::Type kTypes[] = {QEvent::MouseButtonPress, QEvent::MouseMove,
-                                                  QEvent::MouseButtonRelease,
-                                                  QEvent::MouseButtonDblClick};
-        static constexpr Qt::MouseButton kButtons[] = {Qt::LeftButton, Qt::RightButton,
-                                                       Qt::MiddleButton};
-        const QEvent::Type type = o.of(kTypes);
-        const Qt::MouseButton button = o.of(kButtons);
-        const auto modifiers = o.odd() ? Qt::ShiftModifier : Qt::NoModifier;
-        const QPoint at = o.point(*reference);
-        both([&](QWidget* widget) {
-            QMouseEvent event(type, at, widget->mapToGlobal(at),
-                              type == QEvent::MouseMove ? Qt::NoButton : button, button, modifiers);
-            QCoreApplication::sendEvent(widget->childAt(at) ? widget->childAt(at) : widget, &event);
-        });
-        doubleClicked = type == QEvent::MouseButtonDblClick;
-    }
+void mouse(Operands& o)
+{
+    static constexpr QEvent::Type kTypes[] = {QEvent::MouseButtonPress, QEvent::MouseMove,
+                                              QEvent::MouseButtonRelease,
+                                              QEvent::MouseButtonDblClick};
+    static constexpr Qt::MouseButton kButtons[] = {Qt::LeftButton, Qt::RightButton,
+                                                   Qt::MiddleButton};
+    const QEvent::Type type = o.of(kTypes);
+    const Qt::MouseButton button = o.of(kButtons);
+    const auto modifiers = o.odd() ? Qt::ShiftModifier : Qt::NoModifier;
+    const QPoint at = o.point(*reference);
+    both([&](QWidget* widget) {
+        QMouseEvent event(type, at, widget->mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : button, button, modifiers);
+        QCoreApplication::sendEvent(widget->childAt(at) ? widget->childAt(at) : widget, &event);
+    });
+    doubleClicked = type == QEvent::MouseButtonDblClick;
+}
 
-    // A selection set by call, or as a screen reader's client sets it, by
-    // its ends.
-    void select(Operands& o)
-    {
-        const bool byReader = o.odd();
-        const auto start = o.integer(), length = o.integer();
-        const auto end = int(qint64(start) + length);
-        const auto bounded = [&](qint64 count) {
-            return int(std::clamp<qint64>(count, -qint64(start), reference->text().size() - start));
-        };
-        if (!byReader) {
-            box->setSelection(start, length);
-            reference->setSelection(start, safe(length) ? length : bounded(length));
-        } else {
-            QAccessible::queryAccessibleInterface(box)->textInterface()->setSelection(0, start,
-                                                                                      end);
-            safe(start) && safe(end)
-                ? QAccessible::queryAccessibleInterface(reference)->textInterface()->setSelection(
-                      0, start, end)
-                : reference->setSelection(start, bounded(qint64(end) - start));
-        }
-    }
+// A selection set by call, or as a screen reader's client sets it, by its
+// ends: the toolkit's box is given the length bounded to its text, which
+// changes nothing where the length is safe.
+void select(Operands& o)
+{
+    const bool byReader = o.odd();
+    const auto start = o.integer(), length = o.integer();
+    const auto end = int(qint64(start) + length);
+    byReader
+        ? QAccessible::queryAccessibleInterface(box)->textInterface()->setSelection(0, start, end)
+        : box->setSelection(start, length);
+    reference->setSelection(
+        start, int(std::clamp<qint64>(byReader ? qint64(end) - start : length, -qint64(start),
+                                      reference->text().size() - start)));
+}
 
-    // Text a screen reader's client writes into the box, or into the masks'
-    // line edit within it, whose changes screen readers hear of.
-    void screenReaderWrites(Operands& o)
-    {
-        const auto start = o.integer(), end = o.integer();
-        const QString text = o.text();
-        const int how = o.byte();
-        QAccessibleInterface* reader =
-            QAccessible::queryAccessibleInterface(how & 4 ? static_cast<QObject*>(masks) : box);
-        QAccessibleEditableTextInterface* editable = reader->editableTextInterface();
-        unchangedBy([&] {
-            how % 4 == 0   ? reader->setText(QAccessible::Value, text)
-            : how % 4 == 1 ? editable->insertText(start, text)
-            : how % 4 == 2 ? editable->deleteText(start, end)
-                           : editable->replaceText(start, end, text);
-        });
-    }
+// Text a screen reader's client writes into the box, or into the masks' line
+// edit within it, whose changes screen readers hear of.
+void screenReaderWrites(Operands& o)
+{
+    const auto start = o.integer(), end = o.integer();
+    const QString text = o.text();
+    const int how = o.byte();
+    QAccessibleInterface* reader =
+        QAccessible::queryAccessibleInterface(how & 4 ? static_cast<QObject*>(masks) : box);
+    QAccessibleEditableTextInterface* editable = reader->editableTextInterface();
+    unchangedBy([&] {
+        how % 4 == 0   ? reader->setText(QAccessible::Value, text)
+        : how % 4 == 1 ? editable->insertText(start, text)
+        : how % 4 == 2 ? editable->deleteText(start, end)
+                       : editable->replaceText(start, end, text);
+    });
+}
 
-    void absentRoad(Operands& o)
-    {
-        const QString text = o.text();
-        unchangedBy([&] {
-            const int which = o.byte() % 5;
-            const bool reached =
-                which == 0   ? box->setProperty("text", text)
-                : which == 1 ? QMetaObject::invokeMethod(box, "insert", Q_ARG(QString, text))
-                             : QMetaObject::invokeMethod(box, "undo") ||
-                                   QMetaObject::invokeMethod(box, "redo") ||
-                                   QMetaObject::invokeMethod(box, "cut");
-            require(!reached, "the toolkit's box's roads the box lacks lead nowhere");
-        });
-    }
-};
-
-// Each kind of edit, by the byte that names it. The second road, where there
-// is one, is by name (slots and properties); the edit's first operand
-// chooses.
-struct Edit
+// A slot or property of the box by its name, and the toolkit's box's of that
+// name (the maximum bounded for it); or a road of the toolkit's box alone,
+// which leads nowhere in the box. Each takes a text, an integer, a flag or
+// nothing; the first eight are both boxes', the rest the toolkit's box's.
+struct Road
 {
     const char* name;
-    void (*run)(Pair&, Operands&);
+    char operand;
 };
-constexpr Edit kEdits[] = {
-    {"key", [](Pair& p, Operands& o) { p.key(o, false); }},
-    {"clipboard", [](Pair&, Operands& o) { QGuiApplication::clipboard()->setText(o.text()); }},
-    {"paste", [](Pair& p, Operands& o) { p.call(o, "paste", [](auto* w) { w->paste(); }); }},
-    {"drop", [](Pair& p, Operands& o) { p.drag(o, true); }},
-    {"menu", [](Pair& p, Operands& o) { p.menu(o); }},
-    {"input method", [](Pair& p, Operands& o) { p.inputMethod(o); }},
-    {"set text",
-     [](Pair& p, Operands& o) {
-         const bool named = o.odd();
-         const QString text = o.text();
-         named ? void(QMetaObject::invokeMethod(p.box, "setText", Q_ARG(QString, text)))
-               : p.box->setText(text);
-         p.reference->setText(text);
-     }},
-    {"insert", [](Pair& p, Operands& o) { p.both([t = o.text()](auto* w) { w->insert(t); }); }},
-    {"clear", [](Pair& p, Operands& o) { p.call(o, "clear", [](auto* w) { w->clear(); }); }},
-    {"delete",
-     [](Pair& p, Operands& o) {
-         p.both([f = o.odd()](auto* w) { f ? w->del() : w->backspace(); });
-     }},
-    {"maximum",
-     [](Pair& p, Operands& o) {
-         const bool named = o.odd();
-         const int maximum = o.integer();
-         named ? void(p.box->setProperty("maxLength", maximum)) : p.box->setMaxLength(maximum);
-         p.reference->setMaxLength(std::clamp(maximum, 0, kToolkitLongest));
-     }},
-    {"read-only",
-     [](Pair& p, Operands& o) {
-         const bool named = o.odd();
-         const bool readOnly = o.odd();
-         named ? void(p.box->setProperty("readOnly", readOnly)) : p.box->setReadOnly(readOnly);
-         p.reference->setReadOnly(readOnly);
-     }},
-    {"selection", [](Pair& p, Operands& o) { p.select(o); }},
-    {"cursor",
-     [](Pair& p, Operands& o) {
-         const bool named = o.odd();
-         const int position = o.integer();
-         named ? void(p.box->setProperty("cursorPosition", position))
-               : p.box->setCursorPosition(position);
-         p.reference->setCursorPosition(position);
-     }},
-    {"select all",
-     [](Pair& p, Operands& o) {
-         const bool named = o.odd();
-         const bool all = o.odd();
-         named ? void(QMetaObject::invokeMethod(p.box, all ? "selectAll" : "deselect"))
-               : (all ? p.box->selectAll() : p.box->deselect());
-         all ? p.reference->selectAll() : p.reference->deselect();
-     }},
+constexpr Road kRoads[] = {
+    {"setText", 't'}, {"clear", 0},       {"paste", 0},      {"selectAll", 0},
+    {"deselect", 0},  {"maxLength", 'i'}, {"readOnly", 'f'}, {"cursorPosition", 'i'},
+    {"text", 't'},    {"insert", 't'},    {"undo", 0},       {"redo", 0},
+    {"cut", 0}};
+
+void byName(Operands& o)
+{
+    const int which = o.byte() % int(std::size(kRoads));
+    const Road& road = kRoads[which];
+    const QVariant value = road.operand == 't'   ? QVariant(o.text())
+                           : road.operand == 'i' ? QVariant(o.integer())
+                           : road.operand == 'f' ? QVariant(o.odd())
+                                                 : QVariant();
+    // The toolkit's box's property of that name, or else its slot.
+    const auto reach = [&](QObject* object, const QVariant& argument) {
+        return QLineEdit::staticMetaObject.indexOfProperty(road.name) >= 0
+                   ? object->setProperty(road.name, argument)
+                   : QMetaObject::invokeMethod(
+                         object, road.name,
+                         QGenericArgument(argument.typeName(), argument.constData()));
+    };
+    if (which >= 8) {
+        unchangedBy([&] {
+            require(!reach(box, value), "the toolkit's box's roads the box lacks lead nowhere");
+        });
+        return;
+    }
+    reach(box, value);
+    // The toolkit's box has no slot to deselect.
+    which == 4 ? reference->deselect()
+               : void(reach(reference,
+                            which == 5 ? std::clamp(value.toInt(), 0, kToolkitLongest) : value));
+}
+
+// Each kind of edit, by the byte that names it.
+constexpr std::pair<const char*, void (*)(Operands&)> kEdits[] = {
+    {"key", key},
+    {"clipboard", [](Operands& o) { QGuiApplication::clipboard()->setText(o.text()); }},
+    {"drag", drag},
+    {"menu", menu},
+    {"input method", inputMethod},
+    {"mouse", mouse},
     {"focus",
-     [](Pair& p, Operands& o) {
+     [](Operands& o) {
          const auto type = o.odd() ? QEvent::FocusIn : QEvent::FocusOut;
-         p.sendBoth<QFocusEvent>(type, Qt::FocusReason(o.byte() % (Qt::OtherFocusReason + 1)));
+         sendBoth<QFocusEvent>(type, Qt::FocusReason(o.byte() % (Qt::OtherFocusReason + 1)));
      }},
-    {"screen reader writes", [](Pair& p, Operands& o) { p.screenReaderWrites(o); }},
-    {"absent road", [](Pair& p, Operands& o) { p.absentRoad(o); }},
-    {"mouse", [](Pair& p, Operands& o) { p.mouse(o); }},
-    {"drag", [](Pair& p, Operands& o) { p.drag(o, false); }},
-    {"key through the window", [](Pair& p, Operands& o) { p.key(o, true); }},
+    {"selection", select},
+    {"screen reader writes", screenReaderWrites},
+    {"by name", byName},
+    {"set text", [](Operands& o) { both([t = o.text()](auto* w) { w->setText(t); }); }},
+    {"insert", [](Operands& o) { both([t = o.text()](auto* w) { w->insert(t); }); }},
+    {"clear", [](Operands&) { both([](auto* w) { w->clear(); }); }},
+    {"paste", [](Operands&) { both([](auto* w) { w->paste(); }); }},
+    {"delete",
+     [](Operands& o) { both([d = o.odd()](auto* w) { d ? w->del() : w->backspace(); }); }},
+    {"maximum",
+     [](Operands& o) {
+         const int maximum = o.integer();
+         box->setMaxLength(maximum);
+         reference->setMaxLength(std::clamp(maximum, 0, kToolkitLongest));
+     }},
+    {"read-only", [](Operands& o) { both([r = o.odd()](auto* w) { w->setReadOnly(r); }); }},
+    {"cursor", [](Operands& o) { both([c = o.integer()](auto* w) { w->setCursorPosition(c); }); }},
+    {"select all",
+     [](Operands& o) { both([a = o.odd()](auto* w) { a ? w->selectAll() : w->deselect(); }); }},
     // Its widgets hear of it as of a new style.
     {"application",
-     [](Pair& p, Operands& o) {
+     [](Operands& o) {
          const int bits = o.byte();
          configure(bits, o.unit());
          QEvent change(QEvent::StyleChange);
-         for (QWidget* widget : {p.masks, p.reference}) {
-             QCoreApplication::sendEvent(widget, &change);
-         }
+         QCoreApplication::sendEvent(masks, &change);
+         QCoreApplication::sendEvent(reference, &change);
      }},
     // As an input's first edit only: enough, and far cheaper.
-    {"boxes with no maximum set", [](Pair& p, Operands&) { p.edits == 1 ? p.make(0) : void(); }},
+    {"boxes with no maximum set", [](Operands&) { edits == 1 ? make(0) : void(); }},
 };
-
-void Pair::step(Operands& operands)
-{
-    const Edit& edit = kEdits[operands.byte() % std::size(kEdits)];
-    trail += std::string("\n ") + edit.name;
-    ++edits;
-    edit.run(*this, operands);
-    compare();
-    handOver();
-    compareTold();
-}
 
 } // namespace
 
@@ -816,16 +744,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QGuiApplication::clipboard()->clear();
     configure(0, 0);
     activate(boxWindow);
-    {
-        Pair pair;
-        testsupport::takeToldOfPasswordBoxes();
-        trail.clear();
-        fuzzing::Input input{data, size};
-        Operands operands{input};
-        while (input.size > 0) {
-            pair.step(operands);
-        }
+    make(10);
+    testsupport::takeToldOfPasswordBoxes();
+    trail.clear();
+    fuzzing::Input input{data, size};
+    Operands operands{input};
+    for (edits = 1; input.size > 0; ++edits) {
+        const auto& [name, edit] = kEdits[operands.byte() % std::size(kEdits)];
+        trail += std::string("\n ") + name;
+        edit(operands);
+        compare();
+        handOver();
+        compareTold();
     }
+    delete std::exchange(box, nullptr);
+    delete std::exchange(reference, nullptr);
     // What only an event loop would deliver goes, the widgets gone, so that
     // nothing piles up from one input to the next: the offscreen platform
     // queues an expose for every window shown (a menu), and the toolkit
