@@ -4,6 +4,7 @@
 #include "tests/support/freed_memory.h"
 #include "tests/support/machine_probe.h"
 #include "tests/support/recorded_messages.h"
+#include "tests/support/told.h"
 #include "tests/support/widgets.h"
 
 #include <QAccessible>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <fstream>
 
 namespace {
 
@@ -113,13 +115,15 @@ TEST_F(NewUserWindowTest, EnterMovesOnCreateWaitsForANameAndTheCheckReportsTheFi
 TEST_F(NewUserWindowTest, FromTheFirstKeystrokeToTheAppliedQuota)
 {
     // No freed memory holds the password, in either encoding, from its first
-    // keystroke to the account made; and blanks go from both ends of a value.
+    // keystroke to the account made, and screen readers are told of masks
+    // only; blanks go from both ends of a value.
     const QString password = u"Zq9-Vx7!k"_s;
     const QString padded = u' ' + password + u' ';
     const QByteArray utf8 = password.toUtf8();
     testsupport::watchFreedMemory(
         {reinterpret_cast<const char*>(password.utf16()), password.size() * sizeof(char16_t)},
         {utf8.constData(), static_cast<std::size_t>(utf8.size())});
+    testsupport::takeToldOfPasswordBoxes();
     type({u" hal "_s, padded, password, u" localhost"_s});
     createThen([this](QWidget& quota) {
         EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), u"hal"_s);
@@ -131,6 +135,9 @@ TEST_F(NewUserWindowTest, FromTheFirstKeystrokeToTheAppliedQuota)
     });
     EXPECT_EQ(testsupport::freedBlocksHoldingSecret(), 0);
     testsupport::watchFreedMemory({}, {});
+    const QStringList told = testsupport::takeToldOfPasswordBoxes();
+    EXPECT_GE(told.size(), padded.size() + password.size()) << "screen readers hear each key";
+    EXPECT_TRUE(testsupport::onlyMasks(told)) << qPrintable(told.join(u", "));
 
     EXPECT_TRUE(takeShownMessages().empty());
     EXPECT_TRUE(MachineProbe::isPassword(u"hal"_s, password));
@@ -254,6 +261,63 @@ TEST_F(NewUserWindowTest, CloseEndsTheProgram)
     giveUp.callOnTimeout([] { QCoreApplication::exit(1); });
     giveUp.start(5000);
     EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
+// On a display, which has a selection: a middle click and Ctrl+Shift+Insert
+// paste it, and the X11 keys delete to the end and the whole line (offscreen
+// keys are Windows'). A middle click on an input method's unfinished text is
+// the input method's, as in the toolkit's box, and pastes nothing, where one
+// beside it pastes; a read-only box refuses the click.
+TEST(PasswordBoxTest, OnADisplayTheSelectionPastesAndX11KeysDelete)
+{
+    frmNewUser window;
+    auto& box = *child<platform::PasswordBox>(window, "txtPassword");
+    QApplication::clipboard()->setText(u"m1"_s, QClipboard::Selection);
+    auto* masks = box.findChild<QLineEdit*>();
+    QTest::mouseClick(masks, Qt::MiddleButton, {}, QPoint(2, 5));
+    QTest::keyClick(&box, Qt::Key_Insert, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClicks(&box, u"ab"_s);
+    QTest::keyClick(&box, Qt::Key_Left);
+    QTest::keyClick(&box, Qt::Key_Left);
+    QTest::keyClick(&box, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(box.password(), u"m1m1");
+    QTest::keyClick(&box, Qt::Key_U, Qt::ControlModifier);
+    QTest::keyClicks(&box, u"cd"_s);
+    QInputMethodEvent composing(u"xyz"_s, {});
+    QApplication::sendEvent(&box, &composing);
+    int onUnfinished = 0;
+    while (masks->cursorPositionAt({onUnfinished, 5}) < 3) {
+        ++onUnfinished;
+    }
+    QTest::mouseClick(masks, Qt::MiddleButton, {}, QPoint(onUnfinished, 5));
+    EXPECT_EQ(box.password(), u"cd");
+    QTest::mouseClick(masks, Qt::MiddleButton, {}, QPoint(2, 5));
+    EXPECT_EQ(box.password(), u"m1cd");
+    box.setReadOnly(true);
+    QTest::mouseClick(masks, Qt::MiddleButton, {}, QPoint(2, 5));
+    EXPECT_EQ(box.password(), u"m1cd");
+    EXPECT_EQ(masks->text(), u"****"_s);
+}
+
+// The design's box keeps its buffer out of swap while it lives. (A box of
+// the toolkit's default maximum, 32767 characters, would ask for a 64 KiB
+// block, more than many containers let a program lock.)
+TEST(PasswordBoxTest, LocksItsBufferWhileItLives)
+{
+    const auto lockedKilobytes = [] {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        while (std::getline(status, line) && !line.starts_with("VmLck:")) {
+        }
+        return std::stol(line.substr(6));
+    };
+    const long before = lockedKilobytes();
+    {
+        const frmNewUser window;
+        EXPECT_EQ(child<platform::PasswordBox>(window, "txtPassword")->maxLength(), 10);
+        EXPECT_GT(lockedKilobytes(), before);
+    }
+    EXPECT_EQ(lockedKilobytes(), before);
 }
 
 } // namespace
