@@ -124,6 +124,8 @@ TEST_F(RoutinesTest, QualifiesTheNameWithTheDomainTheServerGivesOrElseWithTheSer
         {u"localhost", u"alice", false, u"CORP\\alice"},
         {upper, u"alice", true, host + u"\\alice"},
         {u"LocalHost", u"alice", true, host + u"\\alice"},
+        {u"127.0.0.1", u"alice", true, host + u"\\alice"},
+        {u"CORPDC", u"alice", true, u"CORPDC\\alice"},
         {u"\\\\FILESRV", u"alice", false, u"FILESRV\\alice"},
         {u"\\\\CorpDC", u"Everyone", false, u"CorpDC\\Everyone"},
     };

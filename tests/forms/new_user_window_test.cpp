@@ -183,40 +183,29 @@ TEST_F(NewUserWindowTest, TheAccountGetsTheNameAsTheBoxShowsIt)
 
 TEST_F(NewUserWindowTest, TheQuotaLandsOnTheNewAccountOfWhicheverServerOrFailsOpenly)
 {
-    // This machine is a member of the domain CORP, whose controller is
-    // CORPDC; FILESRV is a server in a workgroup, whose accounts this machine
-    // cannot name. Each road: the server typed, the computers that have an
-    // account of the new name already, whether the lookup of the new account
-    // fails, and the entry the quota lands on, or none when it fails openly.
-    const QString here = Machine::instance().name();
-    const std::tuple<QString, QString, QStringList, bool, QString> roads[] = {
-        {u"localhost"_s, u"jdoe"_s, {u"CORPDC"_s}, false, here + u"\\jdoe"_s},
-        {u"127.0.0.1"_s, u"jdoe"_s, {u"CORPDC"_s}, true, here + u"\\jdoe"_s},
-        {u"localhost"_s, u"Everyone"_s, {}, false, here + u"\\Everyone"_s},
-        {u"\\\\corpdc"_s, u"jdoe"_s, {}, false, u"CORP\\jdoe"_s},
-        {u"CORPDC"_s, u"jdoe"_s, {u"localhost"_s}, false, u"CORP\\jdoe"_s},
-        {u"CORPDC"_s, u"jdoe"_s, {u"localhost"_s}, true, {}},
-        {u"FILESRV"_s, u"jdoe"_s, {u"localhost"_s, u"CORPDC"_s}, false, {}},
+    // This machine, a member of the domain CORP whose controller is CORPDC,
+    // has an account of the new name already; FILESRV is a server in a
+    // workgroup, whose accounts this machine cannot name. (How each server's
+    // name qualifies the account's is the routines' test's.)
+    const std::tuple<QString, QStringList, QString> roads[] = {
+        {u"CORPDC"_s, {u"localhost"_s}, u"CORP\\jdoe"_s},
+        {u"FILESRV"_s, {u"localhost"_s, u"CORPDC"_s}, {}},
     };
-    const ShownMessages noMapping = {
-        {u"No mapping between account names and security IDs was done."}};
-    for (const auto& [server, user, taken, lookupFails, landing] : roads) {
-        SCOPED_TRACE(qPrintable(server + u' ' + user + u' ' + taken.join(u',') +
-                                (lookupFails ? u" failing"_s : QString())));
+    for (const auto& [server, taken, landing] : roads) {
+        SCOPED_TRACE(qPrintable(server));
         MachineProbe::reset();
         for (const QString& computer : taken) {
-            ASSERT_EQ(mdlDiskQuota::CreateLocalUser(computer.toStdU16String(),
-                                                    user.toStdU16String(), u""),
-                      0);
-        }
-        if (lookupFails) {
-            MachineProbe::failNextLookup();
+            ASSERT_EQ(mdlDiskQuota::CreateLocalUser(computer.toStdU16String(), u"jdoe", u""), 0);
         }
         lineEdit("txtServer")->setText(server);
-        type({user});
+        type({u"jdoe"_s});
         createThen(
-            [&](QWidget& quota) { EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), user); });
-        EXPECT_EQ(takeShownMessages(), landing.isEmpty() ? noMapping : ShownMessages{});
+            [](QWidget& quota) { EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), u"jdoe"_s); });
+        EXPECT_EQ(takeShownMessages(),
+                  landing.isEmpty()
+                      ? ShownMessages{{u"No mapping between account names and security IDs was "
+                                       u"done."}}
+                      : ShownMessages{});
         QStringList landed;
         for (const auto& [account, entry] : entriesOnD()) {
             landed << account;
