@@ -1,5 +1,6 @@
 #include "admin/mdlDiskQuota.h"
 #include "forms/frmNewUser.h"
+#include "forms/frmQuotaEntry.h"
 #include "platform/qt/password_box.h"
 #include "tests/support/freed_memory.h"
 #include "tests/support/machine_probe.h"
@@ -22,6 +23,7 @@ namespace {
 using namespace Qt::StringLiterals;
 using emulated::Machine;
 using emulated::MachineProbe;
+using platform::MessageStyle;
 using testsupport::child;
 using testsupport::click;
 using testsupport::ShownMessages;
@@ -164,43 +166,38 @@ TEST_F(NewUserWindowTest, TheAccountGetsTheNameAsTheBoxShowsIt)
     EXPECT_EQ(takeShownMessages(),
               ShownMessages{{u"Error 2202 in parameter 0 when adding user \tann\t"}});
     EXPECT_EQ(MachineProbe::accounts().size(), 3u);
+}
 
+TEST_F(NewUserWindowTest, TheQuotaLandsOnTheNewAccountAsTheBoxShowsItOrFailsOpenly)
+{
     // A box ends its text at a NUL however it arrives, as Windows' edit
-    // controls do; a byte-order mark is an ordinary character of a name.
-    for (const QString& name : {QStringView(u"nul\0x", 5).toString(), u"\uFEFFb"_s, u"\uFFFEb"_s}) {
+    // controls do; a byte-order mark is an ordinary character of a name. This
+    // machine, a member of the domain CORP whose controller is CORPDC, may
+    // have an account of the new name already; FILESRV is a server in a
+    // workgroup, whose accounts this machine cannot name. (How each server's
+    // name qualifies the account's is the routines' test's.)
+    const QString here = Machine::instance().name() + u'\\';
+    const std::tuple<QString, QString, QStringList, QString> roads[] = {
+        {QStringView(u"nul\0x", 5).toString(), u"localhost"_s, {}, here + u"nul"_s},
+        {u"\uFEFFb"_s, u"localhost"_s, {}, here + u"\uFEFFb"_s},
+        {u"\uFFFEb"_s, u"localhost"_s, {}, here + u"\uFFFEb"_s},
+        {u"jdoe"_s, u"CORPDC"_s, {u"localhost"_s}, u"CORP\\jdoe"_s},
+        {u"jdoe"_s, u"FILESRV"_s, {u"localhost"_s, u"CORPDC"_s}, {}},
+    };
+    for (const auto& [name, server, taken, landing] : roads) {
+        SCOPED_TRACE(qPrintable(landing));
+        MachineProbe::reset();
+        for (const QString& computer : taken) {
+            ASSERT_EQ(mdlDiskQuota::CreateLocalUser(computer.toStdU16String(), u"jdoe", u""), 0);
+        }
         lineEdit("txtUserID")->setText(name);
+        lineEdit("txtServer")->setText(server);
         const QString shown = lineEdit("txtUserID")->text();
-        EXPECT_FALSE(shown.contains(QChar(0)));
         createThen([&](QWidget& quota) {
             EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), shown);
             EXPECT_EQ(child<QComboBox>(quota, "cmbL1")->count(), 0) << "a fresh window each time";
             click(child(quota, "optLimitYes"));
         });
-        EXPECT_EQ(takeShownMessages(), ShownMessages{});
-        EXPECT_EQ(entriesOnD().count(Machine::instance().name() + u'\\' + shown), 1u);
-    }
-}
-
-TEST_F(NewUserWindowTest, TheQuotaLandsOnTheNewAccountOfWhicheverServerOrFailsOpenly)
-{
-    // This machine, a member of the domain CORP whose controller is CORPDC,
-    // has an account of the new name already; FILESRV is a server in a
-    // workgroup, whose accounts this machine cannot name. (How each server's
-    // name qualifies the account's is the routines' test's.)
-    const std::tuple<QString, QStringList, QString> roads[] = {
-        {u"CORPDC"_s, {u"localhost"_s}, u"CORP\\jdoe"_s},
-        {u"FILESRV"_s, {u"localhost"_s, u"CORPDC"_s}, {}},
-    };
-    for (const auto& [server, taken, landing] : roads) {
-        SCOPED_TRACE(qPrintable(server));
-        MachineProbe::reset();
-        for (const QString& computer : taken) {
-            ASSERT_EQ(mdlDiskQuota::CreateLocalUser(computer.toStdU16String(), u"jdoe", u""), 0);
-        }
-        lineEdit("txtServer")->setText(server);
-        type({u"jdoe"_s});
-        createThen(
-            [](QWidget& quota) { EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), u"jdoe"_s); });
         EXPECT_EQ(takeShownMessages(),
                   landing.isEmpty()
                       ? ShownMessages{{u"No mapping between account names and security IDs was "
@@ -307,6 +304,134 @@ TEST(PasswordBoxTest, LocksItsBufferWhileItLives)
         EXPECT_GT(lockedKilobytes(), before);
     }
     EXPECT_EQ(lockedKilobytes(), before);
+}
+
+class QuotaEntryWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        MachineProbe::reset();
+        ASSERT_EQ(mdlDiskQuota::CreateLocalUser(u"localhost", u"quinn", u""), 0);
+        takeShownMessages();
+        window.setUser(u"quinn"_s, quinn().toStdU16String());
+        ASSERT_TRUE(testsupport::showActive(window));
+    }
+
+    QLineEdit* box(const char* name) { return testsupport::child<QLineEdit>(window, name); }
+    void click(const char* name) { testsupport::click(testsupport::child(window, name)); }
+
+    static const auto& entriesOnD() { return Machine::instance().volume(u'D')->entries; }
+    static QString quinn() { return Machine::instance().name() + u"\\quinn"_s; }
+
+    // Each limit field shows the back colour of that role and takes input.
+    void expectLimitFields(QPalette::ColorRole role)
+    {
+        for (const char* name : {"txtLval1", "txtLval2", "cmbL1", "cmbL2"}) {
+            const QWidget* field = testsupport::child(window, name);
+            EXPECT_EQ(field->palette().color(QPalette::Base), QApplication::palette().color(role))
+                << name;
+            EXPECT_TRUE(field->isEnabled()) << name;
+        }
+    }
+
+    frmQuotaEntry window;
+};
+
+TEST_F(QuotaEntryWindowTest, TheOptionsFillTheValuesUnitsAndColours)
+{
+    click("optLimitYes");
+    click("optLimitYes");
+    for (const char* name : {"cmbL1", "cmbL2"}) {
+        const auto* units = testsupport::child<QComboBox>(window, name);
+        EXPECT_EQ(QStringList({units->itemText(0), units->itemText(1)}), QStringList({"MB", "MB"}));
+        EXPECT_EQ(units->count(), 2) << "one MB for each choice";
+        EXPECT_EQ(units->currentIndex(), 0) << "the first is selected";
+    }
+    EXPECT_EQ(QStringList({box("txtLval1")->text(), box("txtLval2")->text()}),
+              QStringList({"1", "1"}));
+    expectLimitFields(QPalette::Base);
+
+    click("optLmitNo");
+    EXPECT_EQ(box("txtLval1")->text() + box("txtLval2")->text(), QString());
+    expectLimitFields(QPalette::Button);
+
+    // The value boxes take typed digits only: "0" and "9" pass; "/" and ":",
+    // their neighbours, do not.
+    QLineEdit* limit = box("txtLval1");
+    QTest::keyClicks(limit, u"0/4x9: -"_s);
+    QTest::keyClick(limit, Qt::Key_Backspace);
+    QApplication::clipboard()->setText(u"7"_s);
+    QTest::keyClick(limit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(limit->text(), u"049"_s);
+}
+
+TEST_F(QuotaEntryWindowTest, OkAppliesTheValuesInMegabytesOrShowsTheFailureAndCloses)
+{
+    // Blanks only pass the window's check and trim to nothing; a line feed is
+    // no blank and stays. A failure leaves the entry as it was, on D: too.
+    const std::u16string syntax =
+        u"The filename, directory name, or volume label syntax is incorrect.";
+    const std::tuple<QString, QString, QString, double, double, std::u16string> rows[] = {
+        {u" D: "_s, u"0500"_s, u" 450 "_s, 500 * 1048576.0, 450 * 1048576.0, {}},
+        {u"D:"_s, u"No Limit"_s, u"No Limit"_s, -1, -1, {}},
+        {u"D:"_s, {}, {}, -1, -1, {}},
+        {u"   "_s, u"7"_s, u"6"_s, -1, -1, syntax},
+        {u"C:\n"_s, u"7"_s, u"6"_s, -1, -1, syntax}};
+    for (const auto& [drive, limit, warning, limitBytes, warningBytes, failure] : rows) {
+        SCOPED_TRACE(qPrintable(drive + u' ' + limit));
+        window.show();
+        box("txtDL")->setText(drive);
+        box("txtLval1")->setText(limit);
+        box("txtLval2")->setText(warning);
+        click("cmdOK");
+        EXPECT_FALSE(window.isVisible());
+        const emulated::QuotaEntry& entry = entriesOnD().at(quinn());
+        EXPECT_EQ(std::pair(entry.limit, entry.threshold), std::pair(limitBytes, warningBytes));
+        EXPECT_EQ(takeShownMessages(),
+                  failure.empty() ? ShownMessages{} : ShownMessages{{failure}});
+    }
+    EXPECT_TRUE(Machine::instance().volume(u'C')->entries.empty());
+}
+
+TEST_F(QuotaEntryWindowTest, OnlyOkWithADriveAndCountsOrCancelCloseTheWindow)
+{
+    // The drive is checked first, then the warning level, then the limit;
+    // a refused value gets the focus.
+    const std::tuple<QString, QString, QString, std::u16string, const char*> refused[] = {
+        {{}, u"2147483648"_s, u"7x"_s, u"Invalid Drive Letter.", nullptr},
+        {u"D:"_s, u"2147483648"_s, u"7x"_s, u"Invalid warning level.", "txtLval2"},
+        {u"D:"_s, u"2147483648"_s, u"2147483647"_s, u"Invalid disk space limit.", "txtLval1"}};
+    for (const auto& [drive, limit, warning, notice, focus] : refused) {
+        box("txtDL")->setText(drive);
+        box("txtLval1")->setText(limit);
+        box("txtLval2")->setText(warning);
+        click("cmdOK");
+        EXPECT_EQ(takeShownMessages(), (ShownMessages{{notice, MessageStyle::Information}}));
+        if (focus != nullptr) {
+            EXPECT_EQ(QApplication::focusWidget(), box(focus));
+        }
+    }
+
+    // Neither Escape nor Enter in a box closes it: there is no cancel and no
+    // default button. With values OK would take, a wrong press of OK would
+    // apply them. Enter on Cancel and the close box close it, and apply nothing.
+    click("optLimitYes");
+    for (const char* name : {"txtDL", "txtLval1", "txtLval2"}) {
+        SCOPED_TRACE(name);
+        QTest::keyClick(box(name), Qt::Key_Escape);
+        QTest::keyClick(box(name), Qt::Key_Return);
+        EXPECT_TRUE(window.isVisible());
+    }
+    QWidget* cancel = testsupport::child(window, "cmdCancel");
+    cancel->setFocus();
+    QTest::keyClick(cancel, Qt::Key_Return);
+    EXPECT_FALSE(window.isVisible());
+    window.show();
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(entriesOnD().empty());
+    EXPECT_TRUE(takeShownMessages().empty());
 }
 
 } // namespace
