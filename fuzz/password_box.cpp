@@ -70,12 +70,6 @@ using Sync = QWindowSystemInterface::SynchronousDelivery;
 // The toolkit's documented default maximum of a line edit.
 constexpr int kToolkitLongest = 32767;
 
-// Beyond this, a sum of two positions may overflow inside the toolkit.
-bool safe(qint64 value)
-{
-    return value >= -(1 << 30) && value <= 1 << 30;
-}
-
 // What the input did so far, told when a property breaks.
 std::string trail;
 
@@ -270,11 +264,6 @@ State referenceState()
             reference->selectionStart(), reference->selectionEnd()};
 }
 
-QWidgetLineControl& control(QLineEdit* edit)
-{
-    return *QLineEditPrivate::get(edit)->control;
-}
-
 // What the edit did, before anything is handed over.
 void compare()
 {
@@ -303,9 +292,10 @@ void compare()
     }
     require(masks->displayText() == reference->displayText(),
             "the box shows what the toolkit's box shows");
+    const auto control = [](QLineEdit* edit) { return QLineEditPrivate::get(edit)->control; };
     require(
-        control(masks).preeditAreaText().size() == control(reference).preeditAreaText().size() &&
-            control(masks).textLayout()->formats() == control(reference).textLayout()->formats(),
+        control(masks)->preeditAreaText().size() == control(reference)->preeditAreaText().size() &&
+            control(masks)->textLayout()->formats() == control(reference)->textLayout()->formats(),
         "an input method's unfinished text is as long and formatted alike in both");
     require(testsupport::onlyMasks(testsupport::takeToldOfPasswordBoxes()),
             "screen readers are told of masks only");
@@ -462,6 +452,8 @@ void inputMethod(Operands& o)
     const auto text =
         int(reference->text().size() - (selected ? reference->selectedText().size() : 0));
     const qint64 from = qint64(cursor) + start;
+    // Beyond this, a sum of two positions may overflow inside the toolkit.
+    const auto safe = [](qint64 value) { return value >= -(1 << 30) && value <= 1 << 30; };
     if (safe(start) && safe(length) &&
         (replaces ? (commit.isEmpty() || from <= text) &&
                         (length <= 0 || std::max<qint64>(from, 0) + length <= text)
