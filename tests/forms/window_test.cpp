@@ -181,11 +181,14 @@ TEST_F(NewUserWindowTest, TheQuotaLandsOnTheNewAccountAsTheBoxShowsItOrFailsOpen
         {QStringView(u"nul\0x", 5).toString(), u"localhost"_s, {}, here + u"nul"_s},
         {u"\uFEFFb"_s, u"localhost"_s, {}, here + u"\uFEFFb"_s},
         {u"\uFFFEb"_s, u"localhost"_s, {}, here + u"\uFFFEb"_s},
+        {u"jdoe"_s, u"localhost"_s, {u"CORPDC"_s}, here + u"jdoe"_s},
+        {u"jdoe"_s, u"\\\\corpdc"_s, {}, u"CORP\\jdoe"_s},
         {u"jdoe"_s, u"CORPDC"_s, {u"localhost"_s}, u"CORP\\jdoe"_s},
+        {u"jdoe"_s, u"FILESRV"_s, {}, {}},
         {u"jdoe"_s, u"FILESRV"_s, {u"localhost"_s, u"CORPDC"_s}, {}},
     };
     for (const auto& [name, server, taken, landing] : roads) {
-        SCOPED_TRACE(qPrintable(landing));
+        SCOPED_TRACE(qPrintable(server + u' ' + taken.join(u',') + u' ' + landing));
         MachineProbe::reset();
         for (const QString& computer : taken) {
             ASSERT_EQ(mdlDiskQuota::CreateLocalUser(computer.toStdU16String(), u"jdoe", u""), 0);
