@@ -268,13 +268,17 @@ State referenceState()
 void compare()
 {
     const State held = boxState(), expected = referenceState().keptInText();
-    // A double click's word may take the blanks after it in the box.
-    State widened = expected;
-    while (doubleClicked && widened.cursor == widened.selectionEnd &&
-           widened.cursor < std::min(held.cursor, int(widened.text.size())) &&
-           QChar(widened.text[widened.cursor]).isSpace()) {
-        widened.selectionEnd = ++widened.cursor;
+    // A double click's word may take the blanks after it in the box, even
+    // a word of nothing but blanks, of which the toolkit's selects nothing.
+    const bool selecting = expected.selectionStart >= 0;
+    const int start = selecting ? expected.selectionStart : expected.cursor;
+    int end = expected.cursor;
+    while (doubleClicked && (!selecting || expected.cursor == expected.selectionEnd) &&
+           end < std::min(held.cursor, int(expected.text.size())) &&
+           QChar(expected.text[end]).isSpace()) {
+        ++end;
     }
+    const State widened = end > start ? State{expected.text, end, start, end} : expected;
     require(held == expected || held == widened,
             "the box holds the text, cursor and selection the toolkit's box holds");
     // The line edit is given the maximum asked for, bounded to its default.
