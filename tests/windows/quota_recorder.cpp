@@ -1,11 +1,12 @@
 #include "tests/windows/quota_recorder.h"
 
-#include "tests/windows/invoked_arguments.h"
-
+#include <algorithm>
+#include <deque>
 #include <iterator>
 #include <map>
 #include <objbase.h>
 #include <olectl.h>
+#include <span>
 #include <string>
 
 namespace {
@@ -20,22 +21,27 @@ constexpr DISPID kAddUser = 2;
 std::wstring record;
 LONG liveObjects = 0;
 
-// The arguments in the order the caller wrote them, each after its kind.
+// The arguments in the order the caller wrote them, each its kind and its
+// text as the system converts it, a text read through its reference, whole.
 std::wstring describe(const DISPPARAMS& in)
 {
     static const std::map<VARTYPE, std::wstring> kinds = {
         {VT_BSTR | VT_BYREF, L"BSTR*"}, {VT_I2, L"I2"}, {VT_BOOL, L"BOOL"}, {VT_R8, L"R8"}};
-    const std::vector<testsupport::InvokedArgument> arguments = testsupport::invokedArguments(in);
-    std::wstring text;
-    for (auto argument = arguments.rbegin(); argument != arguments.rend(); ++argument) {
-        const auto kind = kinds.find(argument->first);
-        text += (text.empty() ? L"" : L", ") +
-                (kind != kinds.end() ? kind->second : std::to_wstring(argument->first)) + L" " +
-                argument->second;
+    std::wstring described;
+    for (VARIANTARG& argument : std::span(in.rgvarg, in.cArgs)) {
+        VARIANT text{};
+        VariantChangeType(&text, &argument, 0, VT_BSTR);
+        const auto kind = kinds.find(V_VT(&argument));
+        described = (kind != kinds.end() ? kind->second : std::to_wstring(V_VT(&argument))) + L" " +
+                    std::wstring(V_BSTR(&text), SysStringLen(V_BSTR(&text))) +
+                    (described.empty() ? L"" : L", ") + described;
+        VariantClear(&text);
     }
-    return text;
+    return described;
 }
 
+// Kept for the life of the module, so that a use after the last release is
+// recorded rather than undefined.
 class RecordingObject final : public IDispatch
 {
 public:
@@ -43,7 +49,6 @@ public:
     {
         InterlockedIncrement(&liveObjects);
     }
-    ~RecordingObject() { InterlockedDecrement(&liveObjects); }
 
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
@@ -53,11 +58,14 @@ public:
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
     STDMETHODIMP_(ULONG) Release() override
     {
-        const ULONG left = InterlockedDecrement(&references_);
+        const LONG left = InterlockedDecrement(&references_);
         if (left == 0) {
-            delete this;
+            InterlockedDecrement(&liveObjects);
         }
-        return left;
+        if (left < 0) {
+            record += name_ + L" released once too often\n";
+        }
+        return ULONG(std::max(left, 0L));
     }
     STDMETHODIMP GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
@@ -73,26 +81,30 @@ public:
         return DISP_E_UNKNOWNNAME;
     }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* in, VARIANT* result,
-                        EXCEPINFO*, UINT*) override
-    {
-        if (id < 1 || id > DISPID(std::size(kMembers))) {
-            return DISP_E_MEMBERNOTFOUND;
-        }
-        const bool propertyPut = flags == DISPATCH_PROPERTYPUT && in->cNamedArgs == 1 &&
-                                 in->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
-        record += name_ + L"." + kMembers[id - 1] +
-                  (propertyPut ? L" = " + describe(*in) : L"(" + describe(*in) + L")") + L"\n";
-        if (id == kAddUser && result != nullptr) {
-            V_VT(result) = VT_DISPATCH;
-            V_DISPATCH(result) = new RecordingObject(L"user");
-        }
-        return S_OK;
-    }
+                        EXCEPINFO*, UINT*) override;
 
 private:
     LONG references_ = 1;
     std::wstring name_;
 };
+std::deque<RecordingObject> objects;
+
+STDMETHODIMP RecordingObject::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* in,
+                                     VARIANT* result, EXCEPINFO*, UINT*)
+{
+    if (id < 1 || id > DISPID(std::size(kMembers))) {
+        return DISP_E_MEMBERNOTFOUND;
+    }
+    const bool propertyPut = flags == DISPATCH_PROPERTYPUT && in->cNamedArgs == 1 &&
+                             in->rgdispidNamedArgs[0] == DISPID_PROPERTYPUT;
+    record += (references_ > 0 ? L"" : L"released ") + name_ + L"." + kMembers[id - 1] +
+              (propertyPut ? L" = " + describe(*in) : L"(" + describe(*in) + L")") + L"\n";
+    if (id == kAddUser && result != nullptr) {
+        V_VT(result) = VT_DISPATCH;
+        V_DISPATCH(result) = &objects.emplace_back(L"user");
+    }
+    return S_OK;
+}
 
 // Lives as long as the module.
 class Factory final : public IClassFactory
@@ -110,9 +122,9 @@ public:
         if (outer != nullptr) {
             return CLASS_E_NOAGGREGATION;
         }
-        auto* const control = new RecordingObject(L"control");
-        const HRESULT status = control->QueryInterface(iid, out);
-        control->Release();
+        RecordingObject& control = objects.emplace_back(L"control");
+        const HRESULT status = control.QueryInterface(iid, out);
+        control.Release();
         return status;
     }
     STDMETHODIMP LockServer(BOOL) override { return S_OK; }

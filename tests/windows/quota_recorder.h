@@ -14,6 +14,8 @@ HRESULT __stdcall DllRegisterServer();
 // The calls so far, one a line, such as
 //     control.Initialize(BSTR* D:\, I2 1)
 //     user.QuotaLimit = R8 1048576
+// with "released " before a call on an object given back, and a line for an
+// object released once more than it was referenced.
 const wchar_t* RecordedQuotaCalls();
 // The objects handed out and not yet released.
 LONG LiveQuotaObjects();
