@@ -166,6 +166,11 @@ void activate(QWidget* window)
     }
 }
 
+// The masking characters styles give: the star, the black circle and the
+// bullet. Each is a character of its own, as a mask must be: the toolkit's
+// box would delete a run of combining marks as one.
+constexpr char16_t kMaskingCharacters[] = {u'*', u'\u25CF', u'\u2022'};
+
 // Which shortcuts are on, whether the platform uses right-to-left
 // extensions, whether menus name keys, and the masking character.
 void configure(int bits, char16_t mask)
@@ -175,7 +180,7 @@ void configure(int bits, char16_t mask)
     }
     integration->rightToLeft = bits & 0x40;
     QCoreApplication::setAttribute(Qt::AA_DontShowShortcutsInContextMenus, bits & 0x80);
-    masking = mask == 0 ? u'*' : mask;
+    masking = kMaskingCharacters[mask % std::size(kMaskingCharacters)];
 }
 
 // No road of the toolkit's line edit leads to the password.
