@@ -103,11 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         status == 0 && mdlDiskQuota::SetUserDiskQuota(
                            volume, mdlDiskQuota::QualifiedUserName(server, user), limit, warning);
 
-    require(MachineProbe::outstandingBuffers() == 0, "every network-API buffer is released");
-    for (const emulated::BufferRecord& buffer : MachineProbe::buffers()) {
-        require(buffer.wipedBeforeRelease, "every network-API buffer is wiped before release");
-    }
-    require(MachineProbe::liveObjects() == 0, "every automation object is released");
+    require(MachineProbe::leftNothingBehind(),
+            "every network-API buffer is wiped and released, every automation object released");
     const testsupport::ShownMessages messages = testsupport::takeShownMessages();
     require(messages.size() == (status == 0 ? 0u : 1u) + (status == 0 && !applied ? 1u : 0u),
             "a message exactly for each routine that fails");
@@ -129,8 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             "a path that names no drive is refused as such");
     if (applied) {
         // On the volume the path names, for the account just created and no other.
-        auto& [logs, entries] =
-            quotas[volume.empty() ? u'\0' : QChar(volume[0]).toUpper().unicode()];
+        auto& [logs, entries] = quotas[QChar(volume[0]).toUpper().unicode()];
         logs = true;
         const auto bytes = [](std::int32_t mb) { return mb < 0 ? -1.0 : mb * 0x1p20; };
         entries[added.front()] = {bytes(limit), bytes(warning)};

@@ -6,6 +6,8 @@
 
 #include "platform/emulated/machine.h"
 
+#include <algorithm>
+
 namespace emulated {
 
 class MachineProbe
@@ -37,11 +39,13 @@ public:
         return account != nullptr && Machine::isPassword(*account, candidate);
     }
 
-    // Every network API buffer allocated since the reset, freed or not.
-    static const std::vector<BufferRecord>& buffers() { return machine().buffers_; }
-    static std::size_t outstandingBuffers() { return machine().live_.size(); }
-    // Automation objects created and not yet released.
-    static int liveObjects() { return machine().liveObjects_; }
+    // Every network API buffer allocated since the reset was wiped and freed,
+    // and every automation object created was released.
+    static bool leftNothingBehind()
+    {
+        return machine().live_.empty() && machine().liveObjects_ == 0 &&
+               std::ranges::all_of(machine().buffers_, &BufferRecord::wipedBeforeRelease);
+    }
 
     // A later call fails with the status given, and changes nothing: the next
     // allocation after the number of successful ones given, the next
