@@ -1,5 +1,6 @@
 #include "tests/support/freed_memory.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <malloc.h>
@@ -10,7 +11,7 @@ extern "C" void* __libc_realloc(void* block, std::size_t size);
 
 namespace {
 
-std::string_view secrets[2];
+QByteArray secrets[2];
 // Set after the secrets it watches for are in place.
 std::atomic<bool> watching{false};
 std::atomic<int> blocksHoldingSecret{0};
@@ -18,14 +19,11 @@ std::atomic<int> blocksHoldingSecret{0};
 // Runs inside free(): it may not allocate.
 void inspect(void* block)
 {
-    if (block == nullptr || !watching) {
-        return;
-    }
-    for (std::string_view secret : secrets) {
-        if (memmem(block, malloc_usable_size(block), secret.data(), secret.size()) != nullptr) {
-            ++blocksHoldingSecret;
-            return;
-        }
+    if (block != nullptr && watching && std::ranges::any_of(secrets, [&](const QByteArray& secret) {
+            return memmem(block, malloc_usable_size(block), secret.constData(),
+                          std::size_t(secret.size())) != nullptr;
+        })) {
+        ++blocksHoldingSecret;
     }
 }
 
@@ -52,13 +50,13 @@ extern "C" void* realloc(void* block, std::size_t size)
 
 namespace testsupport {
 
-void watchFreedMemory(std::string_view secret, std::string_view otherEncoding)
+void watchFreedMemory(const QString& secret)
 {
     watching = false;
     blocksHoldingSecret = 0;
-    secrets[0] = secret;
-    secrets[1] = otherEncoding;
-    watching = !secret.empty() && !otherEncoding.empty();
+    secrets[0] = QByteArray(reinterpret_cast<const char*>(secret.utf16()), secret.size() * 2);
+    secrets[1] = secret.toUtf8();
+    watching = !secret.isEmpty();
 }
 
 int freedBlocksHoldingSecret()
