@@ -1,14 +1,17 @@
 #include "forms/frmNewUser.h"
 #include "forms/frmQuotaEntry.h"
+#include "platform/messagebox.h"
+#include "platform/qt/override_cursor.h"
 #include "tests/support/widgets.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QComboBox>
+#include <QCursor>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStyle>
 #include <span>
 #include <tuple>
@@ -16,6 +19,7 @@
 namespace {
 
 using namespace Qt::StringLiterals;
+using namespace testsupport;
 
 // Every caption and box text whole, with a pixel to spare, in the face asked
 // for; the picture whole.
@@ -23,8 +27,7 @@ void expectNothingClipped(QWidget& window)
 {
     window.ensurePolished();
     for (QWidget* control : window.findChildren<QWidget*>()) {
-        const QString name = control->objectName();
-        testsupport::expectDrawnAsAsked(*control);
+        expectDrawnAsAsked(*control);
         QSize needed;
         if (auto* label = qobject_cast<QLabel*>(control)) {
             // The picture fills its control exactly.
@@ -44,8 +47,8 @@ void expectNothingClipped(QWidget& window)
             // Its widest item beside the arrow, as the style lays them out.
             needed = QSize(list->sizeHint().width(), list->fontMetrics().height());
         }
-        EXPECT_LT(needed.width(), control->width()) << qPrintable(name);
-        EXPECT_LT(needed.height(), control->height()) << qPrintable(name);
+        EXPECT_LT(needed.width(), control->width()) << qPrintable(control->objectName());
+        EXPECT_LT(needed.height(), control->height()) << qPrintable(control->objectName());
     }
 }
 
@@ -57,7 +60,7 @@ using Width = std::pair<const char*, int>;
 void expectCaptionsAsWideAsDesigned(const QWidget& window, std::span<const Width> widths)
 {
     for (const auto& [name, designed] : widths) {
-        const QWidget* control = testsupport::child(window, name);
+        const QWidget* control = child(window, name);
         const int width = control->fontMetrics()
                               .size(Qt::TextShowMnemonic, control->property("text").toString())
                               .width();
@@ -72,7 +75,7 @@ void expectReadings(QWidget& window, const std::vector<Reading>& readings)
 {
     for (const auto& [name, role, accessibleName, description] : readings) {
         QAccessibleInterface* control =
-            QAccessible::queryAccessibleInterface(testsupport::child(window, qPrintable(name)));
+            QAccessible::queryAccessibleInterface(child(window, qPrintable(name)));
         ASSERT_NE(control, nullptr) << qPrintable(name);
         EXPECT_EQ(Reading(name, control->role(), control->text(QAccessible::Name),
                           control->text(QAccessible::Description)),
@@ -110,8 +113,8 @@ TEST(DesignTest, NewUserWindow)
                             {u"txtConfirm"_s, EditableText, u"Confirm password:"_s, {}},
                             {u"txtServer"_s, EditableText, u"Server name:"_s, {}}});
 
-    ASSERT_TRUE(testsupport::showActive(window));
-    testsupport::expectScaledClientArea(window, QSize(411, 367));
+    ASSERT_TRUE(showActive(window));
+    expectScaledClientArea(window, QSize(411, 367));
     QTest::keyClicks(QApplication::focusWidget(), u"kim"_s);
     EXPECT_EQ(tabOrder(), (QStringList{u"txtPassword"_s, u"txtConfirm"_s, u"txtServer"_s,
                                        u"cmdCreate"_s, u"cmdClose"_s, u"txtUserID"_s}));
@@ -138,13 +141,53 @@ TEST(DesignTest, QuotaEntryWindow)
                     {u"txtLval2"_s, EditableText, u"Set warning level to"_s, {}},
                     {u"cmbL2"_s, ComboBox, u"Set warning level to (unit)"_s, {}}});
 
-    ASSERT_TRUE(testsupport::showActive(window));
-    testsupport::expectScaledClientArea(window, QSize(328, 216));
+    ASSERT_TRUE(showActive(window));
+    expectScaledClientArea(window, QSize(328, 216));
     EXPECT_EQ(tabOrder(), (QStringList{u"txtLval1"_s, u"txtLval2"_s, u"cmbL1"_s, u"cmbL2"_s,
                                        u"cmdCancel"_s, u"cmdOK"_s, u"txtDL"_s, u"optLmitNo"_s}));
 
-    testsupport::click(testsupport::child(window, "optLimitYes")); // the unit lists get "MB"
+    click(child(window, "optLimitYes")); // the unit lists get "MB"
     expectNothingClipped(window);
+}
+
+// The toolkit's box, which every report goes through.
+TEST(MessageBoxTest, ShowsTheTextWholeModallyWithTheStylesIconOneOkButtonAndTheArrow)
+{
+    // The longest message the windows give, which the box wraps, with the
+    // wait cursor of the work that failed still over the windows.
+    const char16_t* const text = u"The password was not correctly confirmed. Please ensure that "
+                                 u"the password and confirmation match exactly. <b>x</b>";
+    const platform::OverrideCursor waiting(Qt::WaitCursor);
+    const std::pair<platform::MessageStyle, QMessageBox::Icon> styles[] = {
+        {platform::MessageStyle::Critical, QMessageBox::Critical},
+        {platform::MessageStyle::Information, QMessageBox::Information}};
+    for (const auto& [style, icon] : styles) {
+        SCOPED_TRACE(int(style));
+        withModal([&, style = style] { platform::MsgBox(text, style, u"Local Users and Groups"); },
+                  [&, icon = icon](QWidget& modal) {
+                      ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+                      EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+                      auto* box = qobject_cast<QMessageBox*>(&modal);
+                      ASSERT_NE(box, nullptr);
+                      EXPECT_EQ(box->windowTitle(), u"Local Users and Groups"_s);
+                      EXPECT_EQ(box->text(), QString::fromUtf16(text));
+                      EXPECT_EQ(box->textFormat(), Qt::PlainText) << "a name is never markup";
+                      EXPECT_EQ(box->icon(), icon);
+                      ASSERT_EQ(box->buttons().size(), 1);
+                      EXPECT_EQ(box->standardButton(box->buttons().front()), QMessageBox::Ok);
+
+                      // Whole, in the face the box asks for: a missing one would
+                      // be answered with whatever the font matcher picks.
+                      const auto* label = child<QLabel>(*box, "qt_msgbox_label");
+                      expectDrawnAsAsked(*label);
+                      const QRect room = label->contentsRect();
+                      EXPECT_TRUE(room.contains(label->fontMetrics().boundingRect(
+                          room, Qt::TextWordWrap | label->alignment(), label->text())))
+                          << room.width() << "x" << room.height();
+                      click(box->buttons().front());
+                  });
+    }
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor) << "once it is closed";
 }
 
 } // namespace
