@@ -7,6 +7,7 @@
 #include "platform/emulated/machine.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace emulated {
 
@@ -78,5 +79,12 @@ public:
 private:
     static Machine& machine() { return Machine::instance(); }
 };
+
+// The machine keeps its hooks to this face alone: code elsewhere that calls
+// one does not compile. Every build of the tests and fuzz targets asks its
+// compiler, the native one GCC and the fuzz targets' clang.
+static_assert(
+    !std::is_invocable_v<decltype([](auto& machine) -> decltype(machine.reset()) {}), Machine&>,
+    "code other than the tests' face can reach the machine's test hooks");
 
 } // namespace emulated
