@@ -8,6 +8,8 @@
 #include <QAccessible>
 #include <QComboBox>
 #include <QCursor>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -16,10 +18,50 @@
 #include <span>
 #include <tuple>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 using namespace Qt::StringLiterals;
 using namespace testsupport;
+
+// The control is drawn in the face and size its font asks for, and in a face
+// that scales: never a raster face, which snaps to a size of its own and is
+// magnified above 96 dots per inch.
+void expectDrawnAsAsked(const QWidget& control)
+{
+    const QFontInfo drawn(control.font());
+    const QString name = control.objectName();
+    EXPECT_EQ(drawn.family(), control.font().family()) << qPrintable(name);
+    EXPECT_NEAR(drawn.pointSizeF(), control.font().pointSizeF(), 0.1) << qPrintable(name);
+    EXPECT_TRUE(QFontDatabase::isSmoothlyScalable(drawn.family(), drawn.styleName()))
+        << qPrintable(name) << " is drawn in a raster face";
+}
+
+// With the windows platform: the screen's density is TEST_SCREEN_DPI, where
+// that is set, and the shown window's client area, as Windows measures it, is
+// its size in the design at the screen's scale, within rounding.
+void expectScaledClientArea([[maybe_unused]] QWidget& window, [[maybe_unused]] QSize designed)
+{
+#ifdef Q_OS_WIN
+    if (QGuiApplication::platformName() != u"windows") {
+        return;
+    }
+    auto* const handle = reinterpret_cast<HWND>(window.winId());
+    HDC screen = GetDC(handle);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(handle, screen);
+    if (qEnvironmentVariableIsSet("TEST_SCREEN_DPI")) {
+        EXPECT_EQ(dpi, qEnvironmentVariableIntValue("TEST_SCREEN_DPI")) << "the screen's density";
+    }
+    RECT client{};
+    ASSERT_TRUE(GetClientRect(handle, &client));
+    EXPECT_NEAR(client.right, designed.width() * dpi / 96.0, 2);
+    EXPECT_NEAR(client.bottom, designed.height() * dpi / 96.0, 2);
+#endif
+}
 
 // Every caption and box text whole, with a pixel to spare, in the face asked
 // for; the picture whole.
@@ -61,16 +103,14 @@ void expectCaptionsAsWideAsDesigned(const QWidget& window, std::span<const Width
 {
     for (const auto& [name, designed] : widths) {
         const QWidget* control = child(window, name);
-        const int width = control->fontMetrics()
-                              .size(Qt::TextShowMnemonic, control->property("text").toString())
-                              .width();
+        const QString caption = control->property("text").toString();
+        const int width = control->fontMetrics().size(Qt::TextShowMnemonic, caption).width();
         EXPECT_GE(width, 0.85 * designed) << name;
     }
 }
 
 // Each control's role, name and description, as a screen reader reads them.
 using Reading = std::tuple<QString, QAccessible::Role, QString, QString>;
-
 void expectReadings(QWidget& window, const std::vector<Reading>& readings)
 {
     for (const auto& [name, role, accessibleName, description] : readings) {

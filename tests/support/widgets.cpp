@@ -2,48 +2,11 @@
 
 #include "platform/startup.h"
 
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QTimer>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 namespace testsupport {
-
-void expectDrawnAsAsked(const QWidget& control)
-{
-    const QFont asked = control.font();
-    const QFontInfo drawn(asked);
-    const QString name = control.objectName();
-    EXPECT_EQ(drawn.family(), asked.family()) << qPrintable(name);
-    EXPECT_NEAR(drawn.pointSizeF(), asked.pointSizeF(), 0.1) << qPrintable(name);
-    EXPECT_TRUE(QFontDatabase::isSmoothlyScalable(drawn.family(), drawn.styleName()))
-        << qPrintable(name) << " is drawn in a raster face";
-}
-
-void expectScaledClientArea([[maybe_unused]] QWidget& window, [[maybe_unused]] QSize designed)
-{
-#ifdef Q_OS_WIN
-    if (QGuiApplication::platformName() != u"windows") {
-        return;
-    }
-    auto* const handle = reinterpret_cast<HWND>(window.winId());
-    HDC screen = GetDC(handle);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(handle, screen);
-    if (qEnvironmentVariableIsSet("TEST_SCREEN_DPI")) {
-        EXPECT_EQ(dpi, qEnvironmentVariableIntValue("TEST_SCREEN_DPI")) << "the screen's density";
-    }
-    RECT client{};
-    ASSERT_TRUE(GetClientRect(handle, &client));
-    EXPECT_NEAR(client.right, designed.width() * dpi / 96.0, 2);
-    EXPECT_NEAR(client.bottom, designed.height() * dpi / 96.0, 2);
-#endif
-}
 
 void withModal(const std::function<void()>& open, const std::function<void(QWidget& modal)>& act)
 {

@@ -32,17 +32,6 @@ inline bool showActive(QWidget& window)
     return QTest::qWaitForWindowActive(&window);
 }
 
-// The control is drawn in the face and size its font asks for, and in a face
-// that scales: never a raster face, which snaps to a size of its own and is
-// magnified above 96 dots per inch.
-void expectDrawnAsAsked(const QWidget& control);
-
-// With the windows platform: the screen's density is TEST_SCREEN_DPI, where
-// that is set, and the shown window's client area, as Windows measures it, is
-// its size in the design at the screen's scale, within rounding. Elsewhere
-// nothing.
-void expectScaledClientArea(QWidget& window, QSize designed);
-
 // Runs `open`, which shows a modal window and returns once it is closed, and
 // hands that window to `act` while it is shown; `act` must close it. The
 // test fails when `open` returns without having shown one, or when `act`
