@@ -64,9 +64,7 @@ Quotas heldQuotas()
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    emulated::Machine& machine = emulated::Machine::instance();
     MachineProbe::reset();
-    testsupport::takeShownMessages();
     fuzzing::Input input{data, size};
     const auto choices = input.take<std::uint8_t>();
     const auto limit = input.take<std::int32_t>();
@@ -84,14 +82,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return i < texts.size() ? texts[i] : absent;
     };
     const std::u16string user = texts[0], password = text(1, u""),
-                         server = text(2, machine.name().toStdU16String()), volume = text(3, u"D:");
+                         server = text(2, emulated::Machine::instance().name().toStdU16String()),
+                         volume = text(3, u"D:");
     const unsigned taken = choices / 3;
     for (const auto& [bit, computer] : {std::pair(1u, u"localhost"), std::pair(2u, u"CORPDC")}) {
         if ((taken & bit) != 0) {
             mdlDiskQuota::CreateLocalUser(computer, user, u"");
         }
     }
-    testsupport::takeShownMessages();
+    testsupport::takeShownMessages(); // of the earlier inputs and accounts alike
     if (const unsigned failing = choices % 3; failing != 0) {
         MachineProbe::failNextAllocation(platform::ERROR_NOT_ENOUGH_MEMORY, failing - 1);
     }
@@ -112,10 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::multiset<QString> now = accountNames();
     std::ranges::set_difference(now, names, std::back_inserter(added));
     // Unit for unit: QString::fromStdU16String would drop a leading byte-order mark.
-    const QString name = QStringView(user).toString();
     require(now.size() == names.size() + (status == 0 ? 1 : 0) &&
                 added.size() == now.size() - names.size() &&
-                (status != 0 || added.front().endsWith(u'\\' + name)),
+                (status != 0 || added.front().endsWith(u'\\' + QStringView(user).toString())),
             "one new account exactly on success, under exactly the name given");
     require(status != 0 ||
                 MachineProbe::isPassword(added.front(), QStringView(password).toString()),

@@ -1,8 +1,7 @@
 #pragma once
 
 // The tests' face of the emulated machine: they start it afresh, make its
-// calls fail and look inside. Only tests and the fuzz target include this;
-// the machine keeps all of it private from the program.
+// calls fail and look inside. Only tests and the fuzz target include this.
 
 #include "platform/emulated/machine.h"
 
@@ -17,8 +16,6 @@ public:
     // Back to the state the machine starts in.
     static void reset() { machine().reset(); }
 
-    // This machine's accounts.
-    static const std::vector<Account>& accounts() { return machine().here().accounts; }
     // Every computer of the network, this machine first.
     static const std::vector<Computer>& computers() { return machine().computers_; }
     // The account of that name in this machine's database, or with a domain
@@ -80,9 +77,8 @@ private:
     static Machine& machine() { return Machine::instance(); }
 };
 
-// The machine keeps its hooks to this face alone: code elsewhere that calls
-// one does not compile. Every build of the tests and fuzz targets asks its
-// compiler, the native one GCC and the fuzz targets' clang.
+// The machine keeps its hooks to this face: a call from elsewhere does not
+// compile, as the native build's GCC and the fuzz targets' clang both check.
 static_assert(
     !std::is_invocable_v<decltype([](auto& machine) -> decltype(machine.reset()) {}), Machine&>,
     "code other than the tests' face can reach the machine's test hooks");
