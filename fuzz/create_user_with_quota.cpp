@@ -38,14 +38,12 @@ std::multiset<QString> accountNames()
 // A drive letter, a colon and nothing but backslashes after them.
 bool namesADrive(std::u16string_view path)
 {
-    const char16_t letter = path.empty() ? u'\0' : path[0] | 0x20;
-    return letter >= u'a' && letter <= u'z' && path.size() >= 2 && path[1] == u':' &&
-           path.find_first_not_of(u'\\', 2) == path.npos;
+    return path.size() >= 2 && (path[0] | 0x20) >= u'a' && (path[0] | 0x20) <= u'z' &&
+           path[1] == u':' && path.find_first_not_of(u'\\', 2) == path.npos;
 }
 
 // Each volume's logging of warning-level events and its quota entries, in bytes.
 using Quotas = std::map<char16_t, std::pair<bool, std::map<QString, std::pair<double, double>>>>;
-
 Quotas heldQuotas()
 {
     Quotas held;

@@ -21,8 +21,13 @@
 #include <fstream>
 #include <iterator>
 #include <malloc.h>
+#include <ranges>
 
 namespace {
+
+using namespace Qt::StringLiterals;
+using namespace testsupport;
+using emulated::Machine, emulated::MachineProbe;
 
 // Sought in every heap block the process gives back, while watched: a secret
 // in UTF-16 and in UTF-8, and the count of blocks found still holding it.
@@ -40,35 +45,6 @@ void inspect(void* block)
         ++freedHoldingSecret;
     }
 }
-
-} // namespace
-
-// Every library of the process frees through these, the toolkit and the
-// standard library's operator delete included; glibc's own entry points do
-// the work.
-extern "C" void __libc_free(void* block);
-extern "C" void* __libc_realloc(void* block, std::size_t size);
-extern "C" void free(void* block)
-{
-    inspect(block);
-    __libc_free(block);
-}
-extern "C" void* realloc(void* block, std::size_t size)
-{
-    const int before = freedHoldingSecret;
-    inspect(block);
-    void* moved = __libc_realloc(block, size);
-    if (moved == block) {
-        freedHoldingSecret = before; // grown in place: nothing was given back
-    }
-    return moved;
-}
-
-namespace {
-
-using namespace Qt::StringLiterals;
-using namespace testsupport;
-using emulated::Machine, emulated::MachineProbe;
 
 // The quota entries on D:, by the account's DOMAIN\name.
 const auto& entriesOnD()
@@ -90,7 +66,6 @@ protected:
     QLineEdit* lineEdit(const char* name) { return child<QLineEdit>(window, name); }
     QPushButton* create() { return child<QPushButton>(window, "cmdCreate"); }
 
-    // The user name, password, confirmation and server boxes.
     static constexpr const char* kBoxes[] = {"txtUserID", "txtPassword", "txtConfirm", "txtServer"};
 
     void type(const QStringList& texts)
@@ -225,11 +200,9 @@ TEST_F(NewUserWindowTest, TheQuotaLandsOnTheNewAccountAsTheBoxShowsItOrFailsOpen
             click(child(quota, "optLimitYes"));
         });
         EXPECT_EQ(takeShownMessages(), landing.isEmpty() ? noMapping : ShownMessages{});
-        QStringList landed;
-        for (const auto& [account, entry] : entriesOnD()) {
-            landed << account;
-        }
-        EXPECT_EQ(landed, landing.isEmpty() ? QStringList{} : QStringList{landing});
+        const auto landed = std::views::keys(entriesOnD());
+        EXPECT_EQ(QStringList(landed.begin(), landed.end()),
+                  landing.isEmpty() ? QStringList{} : QStringList{landing});
     }
 }
 
@@ -270,10 +243,9 @@ TEST_F(NewUserWindowTest, CloseEndsTheProgram)
 }
 
 // On a display, which has a selection: a middle click and Ctrl+Shift+Insert
-// paste it, and the X11 keys delete to the end and the whole line (offscreen
-// keys are Windows'). A middle click on an input method's unfinished text is
-// the input method's, as in the toolkit's box, and pastes nothing, where one
-// beside it pastes; a read-only box refuses the click.
+// paste it, and the X11 keys delete to the end and the whole line. A middle
+// click on an input method's unfinished text is the input method's, as in the
+// toolkit's box, and pastes nothing; beside it, it pastes; read-only, nothing.
 TEST(PasswordBoxTest, OnADisplayTheSelectionPastesAndX11KeysDelete)
 {
     frmNewUser window;
@@ -303,9 +275,8 @@ TEST(PasswordBoxTest, OnADisplayTheSelectionPastesAndX11KeysDelete)
     EXPECT_EQ(masks->text(), u"****"_s);
 }
 
-// The design's box keeps its buffer out of swap while it lives. (A box of
-// the toolkit's default maximum, 32767 characters, would ask for a 64 KiB
-// block, more than many containers let a program lock.)
+// The design's box keeps its buffer out of swap while it lives (one of the
+// toolkit's default 32767 characters would ask more than many containers lock).
 TEST(PasswordBoxTest, LocksItsBufferWhileItLives)
 {
     const auto lockedKilobytes = [] {
@@ -449,3 +420,24 @@ TEST_F(QuotaEntryWindowTest, OnlyOkWithADriveAndCountsOrCancelCloseTheWindow)
 }
 
 } // namespace
+
+// Every library of the process frees through these, the toolkit and the
+// standard library's operator delete included, and glibc's own entry points
+// do the work once the block was inspected.
+extern "C" void __libc_free(void* block);
+extern "C" void* __libc_realloc(void* block, std::size_t size);
+extern "C" void free(void* block)
+{
+    inspect(block);
+    __libc_free(block);
+}
+extern "C" void* realloc(void* block, std::size_t size)
+{
+    const int before = freedHoldingSecret;
+    inspect(block);
+    void* moved = __libc_realloc(block, size);
+    if (moved == block) {
+        freedHoldingSecret = before; // grown in place: nothing was given back
+    }
+    return moved;
+}

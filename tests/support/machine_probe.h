@@ -45,11 +45,10 @@ public:
                std::ranges::all_of(machine().buffers_, &BufferRecord::wipedBeforeRelease);
     }
 
-    // A later call fails with the status given, and changes nothing: the next
-    // allocation after the number of successful ones given, the next
-    // NetUserAdd (naming the offending member, as it does with status 87),
-    // the next account lookup, the next automation object created, the next
-    // use of the member.
+    // A later call fails with the status given and changes nothing: the next
+    // allocation after the number of successful ones given, NetUserAdd
+    // (naming the offending member, as with status 87), account lookup,
+    // automation object created, use of the member.
     static void failNextAllocation(platform::NET_API_STATUS status, std::size_t afterSuccesses = 0)
     {
         machine().allocationFailure_ = status;
