@@ -20,11 +20,8 @@ JOBS ?= $(shell nproc)
 
 all: build
 
-# The native tests ask clang too whether the test hooks stay out of reach.
-test: DEPS_OPTIONS = --fuzz
-
 deps:
-	scripts/install-deps $(DEPS_OPTIONS)
+	scripts/install-deps
 
 build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
