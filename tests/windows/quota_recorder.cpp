@@ -140,19 +140,19 @@ bool setValue(const std::wstring& key, const wchar_t* name, const std::wstring& 
 
 extern "C" {
 
-HRESULT __stdcall DllGetClassObject(REFCLSID classId, REFIID iid, void** out)
+__declspec(dllexport) HRESULT __stdcall DllGetClassObject(REFCLSID classId, REFIID iid, void** out)
 {
     *out = nullptr;
     return classId == kRecorderClass ? factory.QueryInterface(iid, out) : CLASS_E_CLASSNOTAVAILABLE;
 }
 
 // Stays loaded, so that its record outlives the objects.
-HRESULT __stdcall DllCanUnloadNow()
+__declspec(dllexport) HRESULT __stdcall DllCanUnloadNow()
 {
     return S_FALSE;
 }
 
-HRESULT __stdcall DllRegisterServer()
+__declspec(dllexport) HRESULT __stdcall DllRegisterServer()
 {
     HMODULE self = nullptr;
     wchar_t path[MAX_PATH];
@@ -169,12 +169,12 @@ HRESULT __stdcall DllRegisterServer()
                : SELFREG_E_CLASS;
 }
 
-const wchar_t* RecordedQuotaCalls()
+__declspec(dllexport) const wchar_t* RecordedQuotaCalls()
 {
     return record.c_str();
 }
 
-LONG LiveQuotaObjects()
+__declspec(dllexport) LONG LiveQuotaObjects()
 {
     return liveObjects;
 }
