@@ -168,7 +168,8 @@ protected:
     // A middle click pastes the selection where the platform has one, but
     // for a click on an input method's unfinished text: the line edit offers
     // that to the input method, as the toolkit's box does, and is given no
-    // button, so that it pastes nothing itself.
+    // button, so that it pastes nothing itself. Where the click lands is told
+    // first, since the input method may commit its text on the click.
     void mouseReleaseEvent(QMouseEvent* event) override
     {
         if (event->button() != Qt::MiddleButton ||
@@ -176,11 +177,12 @@ protected:
             QLineEdit::mouseReleaseEvent(event);
             return;
         }
+        const bool onUnfinished = onUnfinishedText(event->position().toPoint());
         QMouseEvent offered(event->type(), event->position(), event->scenePosition(),
                             event->globalPosition(), Qt::NoButton, event->buttons(),
                             event->modifiers(), event->pointingDevice());
         QLineEdit::mouseReleaseEvent(&offered);
-        if (!isReadOnly() && !onUnfinishedText(event->position().toPoint())) {
+        if (!isReadOnly() && !onUnfinished) {
             deselect();
             box_->paste(QClipboard::Selection);
         }
@@ -650,11 +652,17 @@ bool PasswordBox::editByKey(const QKeyEvent& event)
     } else if (event.matches(DeleteEndOfWord)) {
         if (!readOnly) {
             // A word that ends in an input method's unfinished text, past the
-            // password, takes nothing with it, as in the toolkit's box.
+            // password, takes nothing with it, as in the toolkit's box, and
+            // the cursor and selection stay as they were: a selection up to
+            // the end of the password would have the next key delete what
+            // the toolkit's box keeps.
+            const int cursor = cursorPosition(), start = selectionStart(), end = selectionEnd();
             edit_->cursorWordForward(true);
-            const bool pastTheText = selectionEnd() > length_;
-            keepInText();
-            if (!pastTheText) {
+            if (selectionEnd() > length_) {
+                start < 0 ? edit_->setCursorPosition(cursor)
+                          : edit_->setSelection(cursor == start ? end : start,
+                                                cursor == start ? start - end : end - start);
+            } else {
                 del();
             }
         }
