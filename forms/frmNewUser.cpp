@@ -44,10 +44,12 @@ void frmNewUser::cmdCreate_Click()
     {
         // The server may be far away, and the window answers nothing meanwhile.
         const platform::OverrideCursor waiting(Qt::WaitCursor);
-        // The one copy of the password the window makes, wiped and released
-        // before the quota window opens.
-        const platform::WipedText password(trimBlanks(ui->txtPassword->password()));
-        status = mdlDiskQuota::CreateLocalUser(serverName, userName, password.text());
+        {
+            // The one copy of the password the window makes, wiped and
+            // released once the account is made, before the lookup.
+            const platform::WipedText password(trimBlanks(ui->txtPassword->password()));
+            status = mdlDiskQuota::CreateLocalUser(serverName, userName, password.text());
+        }
         if (status == 0) {
             accountName = mdlDiskQuota::QualifiedUserName(serverName, userName);
         }
