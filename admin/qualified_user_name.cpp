@@ -19,7 +19,8 @@ constexpr std::size_t kNameRoom = 256;
 std::optional<std::u16string> LookedUpDomain(const std::u16string& serverName,
                                              const std::u16string& userName)
 {
-    std::array<std::byte, platform::SECURITY_MAX_SID_SIZE> sid;
+    // A SID's sub-authorities are 32-bit values, aligned as such.
+    alignas(std::uint32_t) std::array<std::byte, platform::SECURITY_MAX_SID_SIZE> sid;
     auto sidSize = static_cast<std::uint32_t>(sid.size());
     std::array<char16_t, kNameRoom> domain;
     auto domainLength = static_cast<std::uint32_t>(domain.size());
@@ -42,8 +43,9 @@ std::u16string ComputerName()
     return std::u16string(name.data(), length);
 }
 
-// Computer names compare without regard to case; the letters they are made
-// of are ASCII.
+// Computer names compare without regard to case, here in ASCII letters: a
+// name in others, typed in another case, is taken for another server's, and
+// a quota for an account there fails rather than lands elsewhere.
 bool SameComputerName(std::u16string_view a, std::u16string_view b)
 {
     const auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; };

@@ -56,7 +56,8 @@ NET_API_STATUS NetUserAdd(const char16_t* serverName, std::uint32_t level, const
 // empty) resolves it, and the domain it is in. The sizes hold the buffers'
 // room, in bytes for the SID and in characters for the domain; on success
 // they hold what was written, the domain without its terminator. Why a
-// lookup failed is not told: its callers treat every failure alike.
+// lookup failed, the Windows backend leaves in the system's last error; the
+// program treats every failure alike.
 bool LookupAccountNameW(const char16_t* systemName, const char16_t* accountName, void* sid,
                         std::uint32_t* sidSize, char16_t* referencedDomainName,
                         std::uint32_t* referencedDomainNameLength, SID_NAME_USE* use);

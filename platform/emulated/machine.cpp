@@ -79,7 +79,7 @@ QByteArray newSalt()
 // A security identifier as the platform lays it out: revision 1, the count of
 // sub-authorities, the authority in 48 bits big-endian, then the
 // sub-authorities in 32 bits little-endian.
-QByteArray sid(std::uint8_t authority, std::initializer_list<std::uint32_t> subAuthorities)
+QByteArray sidOf(std::uint8_t authority, std::initializer_list<std::uint32_t> subAuthorities)
 {
     QByteArray bytes(8, '\0');
     bytes[0] = 1;
@@ -320,7 +320,7 @@ std::optional<LookedUp> Machine::lookUp(const Computer& from, const QString& nam
     const QString domain = separator < 0 ? QString() : name.left(separator);
     const QString accountName = name.mid(separator + 1);
     if (separator < 0 && sameName(accountName, u"Everyone"_s)) {
-        return LookedUp{platform::SidTypeWellKnownGroup, {}, sid(1, {0}), nullptr};
+        return LookedUp{platform::SidTypeWellKnownGroup, {}, sidOf(1, {0}), nullptr};
     }
     // The computer's own database, then its domain's, as a member reaches it.
     std::vector<const Computer*> databases = {&from};
@@ -339,7 +339,7 @@ std::optional<LookedUp> Machine::lookUp(const Computer& from, const QString& nam
             const auto rid =
                 static_cast<std::uint32_t>(kFirstRid + (account - database->accounts.data()));
             return LookedUp{platform::SidTypeUser, database->accountDomain,
-                            sid(5, {21, computerIndex, rid}), account};
+                            sidOf(5, {21, computerIndex, rid}), account};
         }
     }
     return std::nullopt;

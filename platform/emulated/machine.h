@@ -112,8 +112,9 @@ public:
     // The volume a drive letter of either case names, if there is one.
     Volume* volume(QChar driveLetter);
 
-    // Every account call and automation call the program makes, by the
-    // platform's name for it, is told first to whatever the tests watch with.
+    // NetUserAdd, the account lookup and every automation call the program
+    // makes, by the platform's name for it, are told first to whatever the
+    // tests watch with.
     void called(QStringView call) const
     {
         if (callWatcher_) {

@@ -227,7 +227,8 @@ TEST(MessageBoxTest, ShowsTheTextWholeModallyWithTheStylesIconOneOkButtonAndTheA
                       click(box->buttons().front());
                   });
     }
-    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor) << "once it is closed";
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr) << "once it is closed";
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
 }
 
 } // namespace

@@ -141,7 +141,7 @@ TEST(WineAdminTest, AddsTheAccountAndNamesItForTheQuotaAsTheSystemAnswers)
         SCOPED_TRACE(std::string(user.begin(), user.end()));
         const std::int32_t status = mdlDiskQuota::CreateLocalUser(server, user, u"");
         EXPECT_EQ(takeShownMessages().size(), status == 0 ? 0u : 1u);
-        std::byte sid[SECURITY_MAX_SID_SIZE];
+        alignas(DWORD) std::byte sid[SECURITY_MAX_SID_SIZE];
         std::uint32_t sidSize = sizeof sid, domainLength = 256;
         char16_t domain[256] = {};
         platform::SID_NAME_USE use = 0;
