@@ -658,7 +658,7 @@ bool PasswordBox::editByKey(const QKeyEvent& event)
             // the toolkit's box keeps.
             const int cursor = cursorPosition(), start = selectionStart(), end = selectionEnd();
             edit_->cursorWordForward(true);
-            if (selectionEnd() > length_) {
+            if (cursorPosition() > length_) {
                 start < 0 ? edit_->setCursorPosition(cursor)
                           : edit_->setSelection(cursor == start ? end : start,
                                                 cursor == start ? start - end : end - start);
