@@ -31,21 +31,6 @@ protected:
     static std::u16string here() { return Machine::instance().name().toStdU16String(); }
 };
 
-TEST_F(RoutinesTest, AddsAnOrdinaryUser)
-{
-    EXPECT_EQ(CreateLocalUser(u"\\\\" + Machine::instance().name().toUpper().toStdU16String(),
-                              u"alice", u"Secret 1"),
-              0);
-    const emulated::Account* account = MachineProbe::findAccount(u"alice"_s);
-    ASSERT_NE(account, nullptr);
-    EXPECT_EQ(std::tuple(account->privilege, account->flags, account->passwordAge,
-                         account->homeDirectory.isNull() && account->comment.isNull() &&
-                             account->scriptPath.isNull()),
-              std::tuple(1u, 0x200u, 3u, true));
-    EXPECT_TRUE(MachineProbe::isPassword(u"alice"_s, u"Secret 1"_s));
-    EXPECT_FALSE(MachineProbe::isPassword(u"alice"_s, u"secret 1"_s));
-}
-
 TEST_F(RoutinesTest, ReportsEachRefusalOnceInItsOwnWords)
 {
     // A NUL inside the server's name would have the platform read it cut

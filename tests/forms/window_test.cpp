@@ -58,8 +58,26 @@ protected:
     void SetUp() override
     {
         MachineProbe::reset();
+        watchCalls();
         takeShownMessages();
         ASSERT_TRUE(showActive(window));
+    }
+    // On every road the windows run each call of the machine under the wait
+    // cursor, and leave none behind.
+    void TearDown() override
+    {
+        EXPECT_TRUE(unwaited.isEmpty()) << qPrintable(unwaited.join(u", "));
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    }
+    void watchCalls()
+    {
+        MachineProbe::watchCalls([this](QStringView call) {
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            calls << call.toString();
+            if (cursor == nullptr || cursor->shape() != Qt::WaitCursor) {
+                unwaited << call.toString();
+            }
+        });
     }
 
     QWidget* box(const char* name) { return child(window, name); }
@@ -89,12 +107,14 @@ protected:
     {
         withModal([this] { click(create()); },
                   [&](QWidget& quota) {
+                      EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "over the quota";
                       act(quota);
                       click(child(quota, "cmdOK"));
                   });
     }
 
     frmNewUser window;
+    QStringList calls, unwaited;
 };
 
 TEST_F(NewUserWindowTest, EnterMovesOnCreateWaitsForANameAndTheCheckReportsTheFirstProblem)
@@ -163,7 +183,16 @@ TEST_F(NewUserWindowTest, FromTheFirstKeystrokeToTheAppliedQuota)
     EXPECT_TRUE(onlyMasks(told)) << qPrintable(told.join(u", "));
 
     EXPECT_TRUE(takeShownMessages().empty());
+    EXPECT_EQ(calls, (QStringList{u"NetUserAdd"_s, u"LookupAccountNameW"_s, u"CreateObject"_s,
+                                  u"Initialize"_s, u"AddUser"_s, u"LogQuotaThreshold"_s,
+                                  u"QuotaLimit"_s, u"QuotaThreshold"_s}));
     EXPECT_TRUE(MachineProbe::isPassword(u"hal"_s, password));
+    const emulated::Account& hal = *MachineProbe::findAccount(u"hal"_s);
+    EXPECT_EQ(
+        std::tuple(hal.privilege, hal.flags, hal.passwordAge,
+                   hal.homeDirectory.isNull() && hal.comment.isNull() && hal.scriptPath.isNull()),
+        std::tuple(1u, 0x200u, 3u, true))
+        << "an ordinary user, no more";
     EXPECT_EQ(entriesOnD().at(Machine::instance().name() + u"\\hal"_s).threshold, 400 * 1048576.0);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), 1) << "the quota window is discarded";
 }
@@ -191,6 +220,7 @@ TEST_F(NewUserWindowTest, TheQuotaLandsOnTheNewAccountAsTheBoxShowsItOrFailsOpen
         for (const QString& computer : taken) {
             ASSERT_EQ(mdlDiskQuota::CreateLocalUser(computer.toStdU16String(), u"jdoe", u""), 0);
         }
+        watchCalls();
         lineEdit("txtUserID")->setText(name);
         lineEdit("txtServer")->setText(server);
         const QString shown = lineEdit("txtUserID")->text();
@@ -204,34 +234,6 @@ TEST_F(NewUserWindowTest, TheQuotaLandsOnTheNewAccountAsTheBoxShowsItOrFailsOpen
         EXPECT_EQ(QStringList(landed.begin(), landed.end()),
                   landing.isEmpty() ? QStringList{} : QStringList{landing});
     }
-}
-
-TEST_F(NewUserWindowTest, TheCursorWaitsWhileThePlatformWorksAndOnlyThen)
-{
-    // Each call the windows make of the machine, marked where the wait
-    // cursor was not over them meanwhile; none is left over them after.
-    QStringList calls;
-    MachineProbe::watchCalls([&calls](QStringView call) {
-        const QCursor* cursor = QGuiApplication::overrideCursor();
-        const bool waiting = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
-        calls << call.toString() + (waiting ? u""_s : u" under no wait cursor"_s);
-    });
-    type({u"ann"_s, {}, {}, u"nowhere"_s});
-    click(create());
-    EXPECT_EQ(std::exchange(calls, {}), QStringList{u"NetUserAdd"_s});
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "after a failure";
-    EXPECT_EQ(takeShownMessages().size(), 1u);
-
-    lineEdit("txtServer")->setText(u"localhost"_s);
-    createThen([](QWidget&) {
-        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "over the quota window";
-        MachineProbe::failNextUse(u"QuotaThreshold"_s, std::int32_t(0x80070005));
-    });
-    EXPECT_EQ(calls, (QStringList{u"NetUserAdd"_s, u"LookupAccountNameW"_s, u"CreateObject"_s,
-                                  u"Initialize"_s, u"AddUser"_s, u"LogQuotaThreshold"_s,
-                                  u"QuotaLimit"_s, u"QuotaThreshold"_s}));
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "after the quota's failure";
-    EXPECT_EQ(takeShownMessages(), ShownMessages{{u"Access is denied."}});
 }
 
 TEST_F(NewUserWindowTest, CloseEndsTheProgram)
@@ -351,26 +353,39 @@ TEST_F(QuotaEntryWindowTest, TheOptionsFillTheValuesUnitsAndColours)
     EXPECT_EQ(limit->text(), u"049"_s);
 }
 
-TEST_F(QuotaEntryWindowTest, OkAppliesTheValuesInMegabytesOrShowsTheFailureAndCloses)
+TEST_F(QuotaEntryWindowTest, OkAppliesTheValuesInMegabytesShowsTheFailureOrRefusesThem)
 {
     // Blanks only pass the window's check and trim to nothing; a line feed is
-    // no blank and stays. A failure leaves the entry as it was, on D: too.
+    // no blank and stays. A failure closes the window and leaves the entry as
+    // it was, on D: too. The drive is checked first, then the warning level,
+    // then the limit: the window stays open, a refused count focused.
     const std::u16string syntax =
         u"The filename, directory name, or volume label syntax is incorrect.";
-    const std::tuple<QString, QString, QString, double, double, std::u16string> rows[] = {
-        {u" D: "_s, u"0500"_s, u" 450 "_s, 500 * 1048576.0, 450 * 1048576.0, {}},
-        {u"D:"_s, u"No Limit"_s, u"No Limit"_s, -1, -1, {}},
-        {u"D:"_s, {}, {}, -1, -1, {}},
-        {u"   "_s, u"7"_s, u"6"_s, -1, -1, syntax},
-        {u"C:\n"_s, u"7"_s, u"6"_s, -1, -1, syntax}};
-    for (const auto& [drive, limit, warning, limitBytes, warningBytes, failure] : rows) {
-        SCOPED_TRACE(qPrintable(drive + u' ' + limit));
+    const std::tuple<QString, QString, QString, double, double, std::u16string, const char*>
+        rows[] = {{{}, u"2147483648"_s, u"7x"_s, 0, 0, u"Invalid Drive Letter.", "cmdOK"},
+                  {u"D:"_s, u"2147483648"_s, u"7x"_s, 0, 0, u"Invalid warning level.", "txtLval2"},
+                  {u"D:"_s, u"2147483648"_s, u"2147483647"_s, 0, 0, u"Invalid disk space limit.",
+                   "txtLval1"},
+                  {u" D: "_s, u"0500"_s, u" 450 "_s, 500 * 1048576.0, 450 * 1048576.0, {}, nullptr},
+                  {u"D:"_s, u"No Limit"_s, u"No Limit"_s, -1, -1, {}, nullptr},
+                  {u"D:"_s, {}, {}, -1, -1, {}, nullptr},
+                  {u"   "_s, u"7"_s, u"6"_s, -1, -1, syntax, nullptr},
+                  {u"C:\n"_s, u"7"_s, u"6"_s, -1, -1, syntax, nullptr}};
+    for (const auto& [drive, limit, warning, limitBytes, warningBytes, failure, refused] : rows) {
+        SCOPED_TRACE(qPrintable(drive + u' ' + limit + u' ' + warning));
         window.show();
         box("txtDL")->setText(drive);
         box("txtLval1")->setText(limit);
         box("txtLval2")->setText(warning);
         click("cmdOK");
-        EXPECT_FALSE(window.isVisible());
+        EXPECT_EQ(window.isVisible(), refused != nullptr);
+        if (refused != nullptr) {
+            EXPECT_EQ(takeShownMessages(),
+                      (ShownMessages{{failure, platform::MessageStyle::Information}}));
+            EXPECT_EQ(QApplication::focusWidget(), child(window, refused));
+            EXPECT_TRUE(entriesOnD().empty());
+            continue;
+        }
         const emulated::QuotaEntry& entry = entriesOnD().at(quinn());
         EXPECT_EQ(std::pair(entry.limit, entry.threshold), std::pair(limitBytes, warningBytes));
         EXPECT_EQ(takeShownMessages(),
@@ -378,26 +393,8 @@ TEST_F(QuotaEntryWindowTest, OkAppliesTheValuesInMegabytesOrShowsTheFailureAndCl
     }
 }
 
-TEST_F(QuotaEntryWindowTest, OnlyOkWithADriveAndCountsOrCancelCloseTheWindow)
+TEST_F(QuotaEntryWindowTest, OnlyOkOrCancelCloseTheWindow)
 {
-    // The drive is checked first, then the warning level, then the limit;
-    // a refused value gets the focus.
-    const std::tuple<QString, QString, QString, std::u16string, const char*> refused[] = {
-        {{}, u"2147483648"_s, u"7x"_s, u"Invalid Drive Letter.", nullptr},
-        {u"D:"_s, u"2147483648"_s, u"7x"_s, u"Invalid warning level.", "txtLval2"},
-        {u"D:"_s, u"2147483648"_s, u"2147483647"_s, u"Invalid disk space limit.", "txtLval1"}};
-    for (const auto& [drive, limit, warning, notice, focus] : refused) {
-        box("txtDL")->setText(drive);
-        box("txtLval1")->setText(limit);
-        box("txtLval2")->setText(warning);
-        click("cmdOK");
-        EXPECT_EQ(takeShownMessages(),
-                  (ShownMessages{{notice, platform::MessageStyle::Information}}));
-        if (focus != nullptr) {
-            EXPECT_EQ(QApplication::focusWidget(), box(focus));
-        }
-    }
-
     // Neither Escape nor Enter in a box closes it: there is no cancel and no
     // default button. With values OK would take, a wrong press of OK would
     // apply them. Enter on Cancel and the close box close it, and apply nothing.
