@@ -43,17 +43,13 @@ bool namesADrive(std::u16string_view path)
 }
 
 // Each volume's logging of warning-level events and its quota entries, in bytes.
-using Quotas = std::map<char16_t, std::pair<bool, std::map<QString, std::pair<double, double>>>>;
+using Quotas = std::map<char16_t, std::pair<bool, std::map<QString, emulated::QuotaEntry>>>;
 Quotas heldQuotas()
 {
     Quotas held;
     for (const char16_t letter : std::u16string_view(u"CDE")) {
         const emulated::Volume& volume = *emulated::Machine::instance().volume(letter);
-        auto& [logs, entries] = held[letter];
-        logs = volume.logsThreshold;
-        for (const auto& [name, entry] : volume.entries) {
-            entries[name] = {entry.limit, entry.threshold};
-        }
+        held[letter] = {volume.logsThreshold, volume.entries};
     }
     return held;
 }

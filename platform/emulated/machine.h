@@ -64,6 +64,7 @@ struct QuotaEntry
 {
     double limit = -1;
     double threshold = -1;
+    bool operator==(const QuotaEntry&) const = default;
 };
 
 struct Volume

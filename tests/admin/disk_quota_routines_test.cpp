@@ -31,7 +31,7 @@ protected:
     static std::u16string here() { return Machine::instance().name().toStdU16String(); }
 };
 
-TEST_F(RoutinesTest, ReportsEachRefusalOnceInItsOwnWords)
+TEST_F(RoutinesTest, ReportsEachRefusalOfTheMachineOnceInItsOwnWords)
 {
     // A NUL inside the server's name would have the platform read it cut
     // short, another machine's name. (The fuzz inputs hold the user name and
@@ -51,12 +51,10 @@ TEST_F(RoutinesTest, ReportsEachRefusalOnceInItsOwnWords)
     EXPECT_EQ(CreateLocalUser(here(), u"frank", u""), 87);
     EXPECT_EQ(takeShownMessages(),
               ShownMessages{{u"Error 87 in parameter 1 when adding user frank"}});
-}
 
-TEST_F(RoutinesTest, TheMachineRefusesNamesAndPasswordsAsWindowsDoes)
-{
-    // Characters 1 to 31 are refused; DEL, the C1 controls and byte-order
-    // marks are ordinary characters of a name.
+    // Names and passwords as Windows refuses them: characters 1 to 31 are
+    // refused; DEL, the C1 controls and byte-order marks are ordinary
+    // characters of a name.
     for (const Text& name :
          {u""s, Text(21, u'x'), u"..."s, u". ."s, u"name."s, u"a\x01"s, u"a\x1f"s}) {
         EXPECT_EQ(CreateLocalUser(u"localhost", name, u""), 2202) << testing::PrintToString(name);
@@ -98,11 +96,9 @@ TEST_F(RoutinesTest, QualifiesTheNameWithTheDomainTheServerGivesOrElseWithTheSer
     }
 }
 
-TEST(TerminatedByteCountTest, RefusesALengthWhoseBytesWouldWrap)
-{
-    EXPECT_EQ(mdlDiskQuota::TerminatedByteCount(2147483646), 4294967294u);
-    EXPECT_EQ(mdlDiskQuota::TerminatedByteCount(2147483647), std::nullopt);
-}
+// A length whose bytes would wrap the API's 32 bits is refused.
+static_assert(mdlDiskQuota::TerminatedByteCount(2147483646) == 4294967294u);
+static_assert(!mdlDiskQuota::TerminatedByteCount(2147483647));
 
 TEST_F(RoutinesTest, AFailureIsShownAndStopsTheStepsAfterIt)
 {

@@ -1,6 +1,6 @@
-// The backend against an object of the tests' own that answers Invoke as it is told, and
-// against the system's apartments and objects and, under Wine only, its accounts. What Invoke
-// receives on the program's own road, the windows' Wine test reads from its quota recorder.
+// The backend against an object of the tests' own that answers Invoke as it is told, and against
+// the system's apartments and, under Wine only, its accounts. (The windows' Wine test reads what
+// Invoke receives on the program's own road.)
 
 #include "admin/mdlDiskQuota.h"
 #include "platform/netapi.h"

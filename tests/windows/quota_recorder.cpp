@@ -9,6 +9,9 @@
 #include <span>
 #include <string>
 
+// This module, as the linker names it.
+extern "C" IMAGE_DOS_HEADER __ImageBase;
+
 namespace {
 
 constexpr CLSID kRecorderClass = {
@@ -146,20 +149,10 @@ __declspec(dllexport) HRESULT __stdcall DllGetClassObject(REFCLSID classId, REFI
     return classId == kRecorderClass ? factory.QueryInterface(iid, out) : CLASS_E_CLASSNOTAVAILABLE;
 }
 
-// Stays loaded, so that its record outlives the objects.
-__declspec(dllexport) HRESULT __stdcall DllCanUnloadNow()
-{
-    return S_FALSE;
-}
-
 __declspec(dllexport) HRESULT __stdcall DllRegisterServer()
 {
-    HMODULE self = nullptr;
     wchar_t path[MAX_PATH];
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&DllRegisterServer), &self) ||
-        GetModuleFileNameW(self, path, MAX_PATH) == 0) {
+    if (GetModuleFileNameW(reinterpret_cast<HMODULE>(&__ImageBase), path, MAX_PATH) == 0) {
         return HRESULT_FROM_WIN32(GetLastError());
     }
     const std::wstring server = L"CLSID\\" + std::wstring(kRecorderClassText) + L"\\InprocServer32";
